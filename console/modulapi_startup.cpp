@@ -1,0 +1,107 @@
+// Start-up and shutdown. The two programs differ only in which library they
+// open first: the linked build opens the scanner first, the run-time loading
+// build the algorithm library first (TERVO_ALGORITHM_FIRST).
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+#include "modulapi.h"
+
+#ifndef TERVO_ALGORITHM_FIRST
+#define TERVO_ALGORITHM_FIRST 0
+#endif
+
+unsigned char* pFea1 = nullptr;
+unsigned char* pFea2 = nullptr;
+unsigned char* pFingerBmp1 = nullptr;
+unsigned char* pFingerBmp2 = nullptr;
+unsigned char* pCompressBmp = nullptr;
+
+namespace {
+
+bool openScanner() {
+    const int nRet = LIVESCAN_Init();
+    if (nRet != 1) {
+        std::printf("Open Vornet fail %d!\n", nRet);
+        return false;
+    }
+    std::printf("Open Vornet success!\n");
+    return true;
+}
+
+int beginAlgorithm() {
+    const int Retval = FP_Begin();
+    std::printf("FP_Begin with result %d \n", Retval);
+    return Retval;
+}
+
+bool allocateBuffers() {
+    pFea1 = static_cast<unsigned char*>(std::malloc(kFeatureLen));
+    pFea2 = static_cast<unsigned char*>(std::malloc(kFeatureLen));
+    pFingerBmp1 = static_cast<unsigned char*>(std::malloc(imgLen));
+    pFingerBmp2 = static_cast<unsigned char*>(std::malloc(imgLen));
+    pCompressBmp = static_cast<unsigned char*>(std::malloc(imgLen));
+    return pFea1 && pFea2 && pFingerBmp1 && pFingerBmp2 && pCompressBmp;
+}
+
+void releaseBuffers() {
+    for (unsigned char** buffer : {&pFea1, &pFea2, &pFingerBmp1, &pFingerBmp2, &pCompressBmp}) {
+        std::free(*buffer);
+        *buffer = nullptr;
+    }
+}
+
+void closeLibraries() {
+    std::printf("FP_End with result %d \n", FP_End());
+    std::printf("LIVESCAN_Close with result %d \n", LIVESCAN_Close());
+}
+
+}  // namespace
+
+void prepareStdio() {
+    // Every line printed before a library call or a read of stdin must reach
+    // a pipe or file even if the library then crashes or hangs.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    // Device texts are wide strings printed with %ls, which stops at the first
+    // non-ASCII character in the "C" locale.
+    const char* locale = std::setlocale(LC_CTYPE, "");
+    if (locale == nullptr || std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0) {
+        if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) std::setlocale(LC_CTYPE, "en_US.UTF-8");
+    }
+}
+
+int tervoMain(int argc, char** argv) {
+#if TERVO_ALGORITHM_FIRST
+    const int Retval = beginAlgorithm();
+    if (!openScanner()) return -1;
+#else
+    if (!openScanner()) return -1;
+    const int Retval = beginAlgorithm();
+#endif
+
+    if (!allocateBuffers()) {
+        std::printf("unable to allocate the console buffers!\n");
+        closeLibraries();
+        releaseBuffers();
+        return 1;
+    }
+
+    if (Retval == 1) {
+        unsigned char ver[10] = {};
+        FP_GetVersion(ver);
+        std::printf("Version:%c.%c.%c.%c\n", ver[0], ver[1], ver[2], ver[3]);
+        if (argc > 2) {
+            float score = 0;
+            getFeaFromFile(argv[1], pFingerBmp1, pFea1);
+            getFeaFromFile(argv[2], pFingerBmp2, pFea2);
+            matchFea(pFea1, pFea2, &score);
+        }
+        menu();
+    }
+
+    closeLibraries();
+    releaseBuffers();
+    return 0;
+}

@@ -1,0 +1,131 @@
+// Test double of libID_FprCap.so: every entry point answers what the script says.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "double_core.h"
+
+#pragma GCC visibility push(default)
+#include "ID_FprCap.h"
+extern "C" int LIVESCAN_SetGain(unsigned char gain);
+extern "C" void tervo_double_cap_configure(const char* script);
+#pragma GCC visibility pop
+
+namespace {
+
+constexpr int kWidth = 256;
+constexpr int kHeight = 360;
+constexpr std::size_t kErrorTextBytes = 256;  // the smallest buffer callers hand in
+constexpr std::size_t kDescBytes = 1024;
+
+struct LoadLogger {
+    LoadLogger() { dbl::configureFromEnvironment("libID_FprCap.so"); }
+    ~LoadLogger() { dbl::logLine("unload libID_FprCap.so"); }
+} loadLogger;
+
+int plain(const char* name, std::initializer_list<long long> args) { return dbl::Call(name, args).result(); }
+
+void put(const dbl::Call& c, int* out, const char* field, long long fallback) {
+    if (out != nullptr && c.writes()) *out = static_cast<int>(c.integer(field, fallback));
+}
+
+// The default image is a diagonal gradient, so that row order and geometry
+// of a saved file can be checked pixel by pixel.
+void writeImage(const dbl::Call& c, unsigned char* out) {
+    if (out == nullptr || !c.writes()) return;
+    const std::string kind = c.text("image", "gradient");
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            out[y * kWidth + x] = kind == "gradient" ? static_cast<unsigned char>(x + 2 * y)
+                                                     : static_cast<unsigned char>(std::atoi(kind.c_str()));
+}
+
+}  // namespace
+
+void tervo_double_cap_configure(const char* script) { dbl::configure(script); }
+
+int LIVESCAN_Init() { return plain("LIVESCAN_Init", {}); }
+int LIVESCAN_Close() { return plain("LIVESCAN_Close", {}); }
+int LIVESCAN_GetChannelCount() { return plain("LIVESCAN_GetChannelCount", {}); }
+int LIVESCAN_SetBright(int nChannel, int nBright) { return plain("LIVESCAN_SetBright", {nChannel, nBright}); }
+int LIVESCAN_SetContrast(int nChannel, int nContrast) {
+    return plain("LIVESCAN_SetContrast", {nChannel, nContrast});
+}
+
+int LIVESCAN_GetBright(int nChannel, int* pnBright) {
+    dbl::Call c("LIVESCAN_GetBright", {nChannel});
+    put(c, pnBright, "value", 128);
+    return c.result();
+}
+
+int LIVESCAN_GetContrast(int nChannel, int* pnContrast) {
+    dbl::Call c("LIVESCAN_GetContrast", {nChannel});
+    put(c, pnContrast, "value", 64);
+    return c.result();
+}
+
+int LIVESCAN_GetMaxImageSize(int nChannel, int* pnWidth, int* pnHeight) {
+    dbl::Call c("LIVESCAN_GetMaxImageSize", {nChannel});
+    put(c, pnWidth, "width", kWidth);
+    put(c, pnHeight, "height", kHeight);
+    return c.result();
+}
+
+int LIVESCAN_GetCaptWindow(int nChannel, int* pnOriginX, int* pnOriginY, int* pnWidth, int* pnHeight) {
+    dbl::Call c("LIVESCAN_GetCaptWindow", {nChannel});
+    put(c, pnOriginX, "x", 0);
+    put(c, pnOriginY, "y", 0);
+    put(c, pnWidth, "width", kWidth);
+    put(c, pnHeight, "height", kHeight);
+    return c.result();
+}
+
+int LIVESCAN_SetCaptWindow(int nChannel, int nOriginX, int nOriginY, int nWidth, int nHeight) {
+    return plain("LIVESCAN_SetCaptWindow", {nChannel, nOriginX, nOriginY, nWidth, nHeight});
+}
+
+int LIVESCAN_Setup() { return plain("LIVESCAN_Setup", {}); }
+int LIVESCAN_BeginCapture(int nChannel) { return plain("LIVESCAN_BeginCapture", {nChannel}); }
+
+int LIVESCAN_GetFPRawData(int nChannel, unsigned char* pRawData) {
+    dbl::Call c("LIVESCAN_GetFPRawData", {nChannel});
+    writeImage(c, pRawData);
+    return c.result();
+}
+
+int LIVESCAN_GetFPBmpData(int nChannel, unsigned char* /*pBmpData*/) {
+    return plain("LIVESCAN_GetFPBmpData", {nChannel});
+}
+
+int LIVESCAN_EndCapture(int nChannel) { return plain("LIVESCAN_EndCapture", {nChannel}); }
+int LIVESCAN_IsSupportSetup() { return plain("LIVESCAN_IsSupportSetup", {}); }
+int LIVESCAN_GetVersion() { return plain("LIVESCAN_GetVersion", {}); }
+
+int LIVESCAN_GetDesc(char* pszDesc) {
+    dbl::Call c("LIVESCAN_GetDesc", {});
+    if (pszDesc != nullptr && c.writes()) dbl::writeWide(pszDesc, kDescBytes, c.text("text", "测试扫描仪 test scanner"));
+    return c.result();
+}
+
+int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
+    dbl::Call c("LIVESCAN_GetErrorInfo", {nErrorNo});
+    if (pszErrorInfo != nullptr && c.writes()) {
+        std::string text = c.text("text", "error {n} 错误");
+        const std::size_t at = text.find("{n}");
+        if (at != std::string::npos) text.replace(at, 3, std::to_string(nErrorNo));
+        dbl::writeWide(pszErrorInfo, kErrorTextBytes, text);
+    }
+    return c.result();
+}
+
+int LIVESCAN_SetBufferEmpty(unsigned char* pImageData, long imageLength) {
+    dbl::Call c("LIVESCAN_SetBufferEmpty", {imageLength});
+    if (pImageData != nullptr && c.writes() && imageLength > 0) std::memset(pImageData, 0, imageLength);
+    return c.result();
+}
+
+int LIVESCAN_PlaySound(int nChannel, int cSoundCode1, int cSoundCode2) {
+    return plain("LIVESCAN_PlaySound", {nChannel, cSoundCode1, cSoundCode2});
+}
+
+int LIVESCAN_SetGain(unsigned char gain) { return plain("LIVESCAN_SetGain", {gain}); }

@@ -1,0 +1,47 @@
+// Scriptable test doubles of the two fingerprint libraries.
+//
+// A script is a list of `key=value` entries separated by ';' or line feeds.
+// `Entry=v1,v2,...` sets the successive results of an entry point: an integer,
+// `throw` or `throw:text` (a std::runtime_error) or `throw-other` (an int is
+// thrown). `Entry.field=v1,v2,...` sets successive values the entry point
+// writes. Once a list is used up its last value repeats. `Entry.write=0` makes
+// the entry point write nothing, and `log=path` appends one line per call
+// (name and numeric arguments) to a file. The script is read from the
+// environment variable TERVO_DOUBLE when the library loads (TERVO_DOUBLE_LOG
+// names the log) and can be replaced in-process through the library's
+// configure function.
+#ifndef TERVO_DOUBLE_CORE_H
+#define TERVO_DOUBLE_CORE_H
+
+#include <initializer_list>
+#include <string>
+
+namespace dbl {
+
+void configure(const char* script);
+void configureFromEnvironment(const char* library);
+void logLine(const std::string& line);
+
+// One call of an entry point: logs it, picks its scripted result (throwing if
+// the script says so) and answers what it should write.
+class Call {
+public:
+    Call(const char* name, std::initializer_list<long long> args);
+    int result() const { return result_; }
+    bool writes() const { return writes_; }
+    long long integer(const char* field, long long fallback) const;
+    double real(const char* field, double fallback) const;
+    std::string text(const char* field, const char* fallback) const;
+
+private:
+    std::string name_;
+    int result_ = 1;
+    bool writes_ = true;
+};
+
+// Writes text as a wide string ended by a wide zero into at most bytes bytes.
+void writeWide(char* out, std::size_t bytes, const std::string& utf8);
+
+}  // namespace dbl
+
+#endif
