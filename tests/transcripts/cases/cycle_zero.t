@@ -1,0 +1,16 @@
+# "cyc 0" prints the start line and the counts, the last without a line feed.
+--- stdin
+cyc 0 q
+--- stdout
+{START}
+Version:1.2.3.4
+{MENU}
+you input :
+cyc
+Please input cycTimes:
+start 0 times cycle test
+correctTimes is 0,errTimes is 0{MENU}
+you input :
+q
+FP_End with result 1 
+LIVESCAN_Close with result 1 

@@ -1,0 +1,13 @@
+# Without libID_Fpr.so every FP_ call answers -9: no loop, -9 at shutdown.
+program: tervo-dlopen
+libs: no-fpr
+args: a.bmp b.bmp
+file: a.bmp 93238
+file: b.bmp 93238
+--- stdin
+q
+--- stdout tervo-dlopen
+FP_Begin with result -9 
+Open Vornet success!
+FP_End with result -9 
+LIVESCAN_Close with result 1 

@@ -1,0 +1,58 @@
+# After "close", two "open" load the capture library once and call its LIVESCAN_Init twice.
+program: tervo-dlopen
+--- stdin
+open close open open close q
+--- stdout tervo-dlopen
+{START}
+Version:1.2.3.4
+{MENU}
+you input :
+open
+LIVESCAN_Init with result 1 
+FP_Begin with result 1 
+{MENU}
+you input :
+close
+LIVESCAN_Close with result 1 
+FP_End with result 1 
+{MENU}
+you input :
+open
+LIVESCAN_Init with result 1 
+FP_Begin with result 1 
+{MENU}
+you input :
+open
+LIVESCAN_Init with result 1 
+FP_Begin with result 1 
+{MENU}
+you input :
+close
+LIVESCAN_Close with result 1 
+FP_End with result 1 
+{MENU}
+you input :
+q
+FP_End with result 1 
+LIVESCAN_Close with result -9 
+--- log tervo-dlopen
+load libID_Fpr.so
+FP_Begin
+load libID_FprCap.so
+LIVESCAN_Init
+FP_GetVersion
+LIVESCAN_Init
+FP_Begin
+LIVESCAN_Close
+unload libID_FprCap.so
+FP_End
+load libID_FprCap.so
+LIVESCAN_Init
+FP_Begin
+LIVESCAN_Init
+FP_Begin
+LIVESCAN_Close
+unload libID_FprCap.so
+FP_End
+FP_End
+unload libID_Fpr.so
