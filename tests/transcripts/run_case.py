@@ -17,6 +17,9 @@ Case files: header lines (`key: value`), then sections started by `--- name`:
   keep: NAME                    the file must be byte-identical after the run
   absent: NAME                  the file must not exist after the run
   size: NAME N                  the file must be N bytes long after the run
+  bmp: NAME                     the file must be the doubles' default capture saved
+                                as an 8-bit grayscale BMP, checked field by field
+  preload: NAME                 a library of the doubles' folder to LD_PRELOAD
   --- stdin [noeol]             the standard input
   --- stdout [PROGRAM]          the expected output (for one program only)
   --- log [PROGRAM]             the expected call log of the doubles (for one program only)
@@ -101,6 +104,37 @@ def expand(text: str, program: str) -> str:
     return text.replace("{START}\n", START[program])
 
 
+def check_bmp(path):
+    """Problems with a saved capture: header, palette and bottom-up rows."""
+    import struct
+    if not os.path.exists(path):
+        return [f"{path} was not written"]
+    data = open(path, "rb").read()
+    if len(data) != 93238:
+        return [f"{path} is {len(data)} bytes, expected 93238"]
+    problems = []
+    fields = struct.unpack_from("<2sIIIIiiHHIIiiII", data, 0)
+    expected = (b"BM", 0, 0, 1078, 40, 256, 360, 1, 8, 0, 0, 0, 0, 0, 0)
+    names = ("signature", "file size", "reserved", "pixel offset", "info size", "width", "height", "planes",
+             "bits per pixel", "compression", "image size", "x resolution", "y resolution", "colours used",
+             "important colours")
+    for name, got, want in zip(names, fields, expected):
+        if got != want:
+            problems.append(f"BMP {name} is {got!r}, expected {want!r}")
+    for i in range(256):
+        if data[54 + 4 * i:58 + 4 * i] != bytes([i, i, i, 0]):
+            problems.append(f"palette entry {i} is wrong")
+            break
+    # The doubles capture a gradient: pixel (x, y) of the image is x + 2y.
+    for row in range(360):
+        y = 359 - row
+        want = bytes((x + 2 * y) & 255 for x in range(256))
+        if data[1078 + 256 * row:1078 + 256 * (row + 1)] != want:
+            problems.append(f"file row {row} is not image row {y}")
+            break
+    return problems
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--program", required=True)
@@ -124,7 +158,7 @@ def main():
                if not k.startswith(("TERVO_", "LC_")) and k not in ("LANG", "LD_LIBRARY_PATH")}
         log = os.path.join(tmp, "calls.log")
         env["TERVO_DOUBLE_LOG"] = log
-        args, expected_exit, keep, absent, sizes = [], 0, {}, [], {}
+        args, expected_exit, keep, absent, sizes, bmps = [], 0, {}, [], {}, []
         variant = "default"
         for key, value in headers:
             if key == "libs":
@@ -151,6 +185,10 @@ def main():
             elif key == "size":
                 file, n = value.split()
                 sizes[file] = int(n)
+            elif key == "bmp":
+                bmps.append(value)
+            elif key == "preload":
+                env["LD_PRELOAD"] = os.path.join(opts.doubles, value)
             elif key != "program":
                 sys.exit(f"{opts.case}: unknown header {key}")
         for lib in os.listdir(os.path.join(opts.doubles, variant)):
@@ -200,6 +238,8 @@ def main():
             got = os.path.getsize(path) if os.path.exists(path) else None
             if got != n:
                 failures.append(f"{file} is {got} bytes, expected {n}")
+        for file in bmps:
+            failures += check_bmp(os.path.join(work, file))
         for f in failures:
             print(f)
         if failures:

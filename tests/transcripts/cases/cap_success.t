@@ -1,5 +1,5 @@
 # A capture saves ./Fp.bmp, then quality and extraction follow.
-size: Fp.bmp 93238
+bmp: Fp.bmp
 --- stdin
 cap1 cap2 q
 --- stdout

@@ -69,35 +69,6 @@ FP_End
 LIVESCAN_Close
 unload libID_Fpr.so
 unload libID_FprCap.so
---- stdout tervo-dlopen
-{START}
-Version:1.2.3.4
-{MENU}
-you input :
-other
-LIVESCAN_GetBright error no is -5 
-LIVESCAN_GetCaptWindow error no is -1  
-LIVESCAN_GetDesc error no is -7 
-LIVESCAN_GetDesc  is  
-ErrorInfo -1 is 错误-1 
-ErrorInfo -2 is 错误-2 
-ErrorInfo -3 is 错误-3 
-ErrorInfo -4 is 错误-4 
-ErrorInfo -5 is 错误-5 
-ErrorInfo -6 is 错误-6 
-ErrorInfo -7 is 错误-7 
-ErrorInfo -8 is 错误-8 
-ErrorInfo -9 is 错误-9 
-LIVESCAN_IsSupportSetup error no is 0  
-LIVESCAN_Setup error no is -3  
-LIVESCAN_GetVersion error no is 3 
-LIVESCAN_SetCaptWindow error no is -6  
-LIVESCAN_PlaySound error no is -1 
-{MENU}
-you input :
-q
-FP_End with result 1 
-LIVESCAN_Close with result 1 
 --- log tervo-dlopen
 load libID_Fpr.so
 FP_Begin

@@ -1,0 +1,68 @@
+#!/usr/bin/env python3
+"""Checks what the two programs export, need and search, from their ELF tables.
+
+tervo exports WriteBMP alone and needs the two fingerprint libraries by their
+file names; tervo-dlopen exports nothing and needs neither; both carry the
+run path as DT_RUNPATH so that LD_LIBRARY_PATH can still override it.
+"""
+import argparse
+import re
+import subprocess
+import sys
+
+
+def readelf(*args):
+    return subprocess.run(["readelf", "-W", *args], check=True, capture_output=True, text=True).stdout
+
+
+def exported(path):
+    names = set()
+    for line in readelf("--dyn-syms", path).splitlines():
+        cols = line.split()
+        # Num: Value Size Type Bind Vis Ndx Name. A versioned name is another
+        # library's object copied into the program (stdin, stdout), not its own.
+        if len(cols) >= 8 and cols[0] != "Num:" and cols[6] != "UND" and cols[4] != "LOCAL" and "@" not in cols[7]:
+            names.add(cols[7])
+    return names
+
+
+def dynamic(path, tag):
+    return re.findall(r"\(" + tag + r"\)\s+.*\[(.*)\]", readelf("-d", path))
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--tervo", required=True)
+    ap.add_argument("--tervo-dlopen", required=True)
+    ap.add_argument("--runpath", required=True)
+    opts = ap.parse_args()
+    problems = []
+    fingerprint = {"libID_Fpr.so", "libID_FprCap.so"}
+
+    if exported(opts.tervo) != {"WriteBMP"}:
+        problems.append(f"tervo exports {sorted(exported(opts.tervo))}, expected ['WriteBMP']")
+    if exported(opts.tervo_dlopen):
+        problems.append(f"tervo-dlopen exports {sorted(exported(opts.tervo_dlopen))}, expected nothing")
+
+    needed = set(dynamic(opts.tervo, "NEEDED"))
+    if not fingerprint <= needed:
+        problems.append(f"tervo needs {sorted(needed)}, which lacks {sorted(fingerprint - needed)}")
+    if any(n.startswith("libID_") for n in needed - fingerprint):
+        problems.append(f"tervo needs a fingerprint library under another name: {sorted(needed)}")
+    needed = set(dynamic(opts.tervo_dlopen, "NEEDED"))
+    if any(n.startswith("libID_") for n in needed):
+        problems.append(f"tervo-dlopen needs {sorted(needed)}")
+
+    for path in (opts.tervo, opts.tervo_dlopen):
+        if dynamic(path, "RPATH"):
+            problems.append(f"{path} carries DT_RPATH, which LD_LIBRARY_PATH cannot override")
+        if dynamic(path, "RUNPATH") != [opts.runpath]:
+            problems.append(f"{path} has run path {dynamic(path, 'RUNPATH')}, expected {opts.runpath}")
+
+    for p in problems:
+        print(p)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
