@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace testing_support {
@@ -22,8 +22,33 @@ void feedStdin(const std::string& text) {
 }
 
 std::string masked(const std::string& out) {
-    static const std::regex timing("(cost |耗时)-?[0-9]+ ms");
-    return std::regex_replace(out, timing, "$1# ms");
+    std::string result;
+    std::size_t at = 0;
+    while (at < out.size()) {
+        // The earliest of the two timing prefixes still ahead.
+        std::size_t found = std::string::npos;
+        std::size_t prefixLen = 0;
+        for (const std::string prefix : {"cost ", "耗时"}) {
+            const std::size_t f = out.find(prefix, at);
+            if (f < found) {
+                found = f;
+                prefixLen = prefix.size();
+            }
+        }
+        if (found == std::string::npos) break;
+        std::size_t digits = found + prefixLen;
+        if (digits < out.size() && out[digits] == '-') ++digits;
+        std::size_t end = digits;
+        while (end < out.size() && std::isdigit(static_cast<unsigned char>(out[end]))) ++end;
+        result += out.substr(at, found + prefixLen - at);
+        if (end > digits && out.compare(end, 3, " ms") == 0) {
+            result += "#";
+            at = end;
+        } else {
+            at = found + prefixLen;
+        }
+    }
+    return result + out.substr(at);
 }
 
 void InTempDir::SetUp() {

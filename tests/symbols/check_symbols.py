@@ -11,6 +11,10 @@ import subprocess
 import sys
 
 
+# Objects of the sanitizer runtimes, present only in sanitizer builds.
+SANITIZER_RUNTIME = ("__asan_", "__ubsan_", "__lsan_", "__sanitizer_")
+
+
 def readelf(*args):
     return subprocess.run(["readelf", "-W", *args], check=True, capture_output=True, text=True).stdout
 
@@ -22,7 +26,8 @@ def exported(path):
         # Num: Value Size Type Bind Vis Ndx Name. A versioned name is another
         # library's object copied into the program (stdin, stdout), not its own.
         if len(cols) >= 8 and cols[0] != "Num:" and cols[6] != "UND" and cols[4] != "LOCAL" and "@" not in cols[7]:
-            names.add(cols[7])
+            if not cols[7].startswith(SANITIZER_RUNTIME):
+                names.add(cols[7])
     return names
 
 

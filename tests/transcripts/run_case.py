@@ -141,6 +141,9 @@ def main():
     ap.add_argument("--doubles", required=True)
     ap.add_argument("--case", required=True)
     ap.add_argument("--emulator", nargs="*", default=[])
+    ap.add_argument("--sanitized", action="store_true",
+                    help="the program is built with sanitizers, whose dlopen interceptor hides the program's "
+                         "run path from the dynamic loader: point LD_LIBRARY_PATH at the libraries too")
     ap.add_argument("--print", action="store_true", help="print the output and log as a case would hold them")
     opts = ap.parse_args()
     opts.doubles = os.path.abspath(opts.doubles)
@@ -158,6 +161,8 @@ def main():
                if not k.startswith(("TERVO_", "LC_")) and k not in ("LANG", "LD_LIBRARY_PATH")}
         log = os.path.join(tmp, "calls.log")
         env["TERVO_DOUBLE_LOG"] = log
+        if opts.sanitized:
+            env["LD_LIBRARY_PATH"] = libdir
         args, expected_exit, keep, absent, sizes, bmps = [], 0, {}, [], {}, []
         variant = "default"
         for key, value in headers:

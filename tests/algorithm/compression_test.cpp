@@ -1,0 +1,122 @@
+#include "compression.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "checksum.h"
+#include "result_codes.h"
+#include "test_images.h"
+
+namespace tervo::fpr {
+namespace {
+
+using testing::Buffer;
+
+double psnr(const Pixels& a, const Pixels& b) {
+    double se = 0;
+    for (std::size_t i = 0; i < kPixelCount; ++i) se += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);
+    return se == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * kPixelCount / se);
+}
+
+Pixels pixelsOf(const Buffer& b) {
+    DecodedImage d;
+    EXPECT_EQ(decodeImage(b.data(), d), GA_OK);
+    return d.pixels;
+}
+
+class CompressionForm : public ::testing::TestWithParam<int> {};
+
+// 0 raw, 1 BMP bottom-up, 2 BMP top-down.
+TEST_P(CompressionForm, RoundTripRestoresTheSameFormWithinTheRatio) {
+    testing::Damage light;
+    light.noiseSigma = 8.0;
+    const Pixels p = testing::ridgePattern(light);
+    const Buffer in = GetParam() == 0 ? testing::rawBuffer(p) : testing::bmpBuffer(p, GetParam() == 1);
+    Buffer packed{}, out{};
+    CompressionReport report;
+    ASSERT_EQ(compressImage(in.data(), 6, packed.data(), report), GA_OK);
+    EXPECT_LE(report.bytes, kPixelCount / 6);
+    ASSERT_EQ(decompressImage(packed.data(), out.data()), GA_OK);
+    if (GetParam() == 0) {
+        EXPECT_FALSE(out[0] == 'B' && out[1] == 'M');
+    } else {
+        EXPECT_EQ(std::memcmp(out.data(), in.data(), kBmpHeaderSize), 0) << "headers and palette restored";
+    }
+    EXPECT_GT(psnr(p, pixelsOf(out)), 30.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllForms, CompressionForm, ::testing::Values(0, 1, 2));
+
+TEST(Compression, HigherRatiosGiveSmallerStreams) {
+    const Buffer in = testing::rawBuffer(testing::ridgePattern());
+    Buffer packed{};
+    CompressionReport six, twelve;
+    ASSERT_EQ(compressImage(in.data(), 6, packed.data(), six), GA_OK);
+    ASSERT_EQ(compressImage(in.data(), 12, packed.data(), twelve), GA_OK);
+    EXPECT_LE(twelve.bytes, kPixelCount / 12);
+    EXPECT_LT(twelve.quality, six.quality);
+}
+
+TEST(Compression, RefusesBadArguments) {
+    const Buffer in = testing::rawBuffer(testing::ridgePattern());
+    Buffer packed{};
+    CompressionReport report;
+    EXPECT_EQ(compressImage(nullptr, 6, packed.data(), report), GA_E_INVALID_PARAMETER);
+    EXPECT_EQ(compressImage(in.data(), 6, nullptr, report), GA_E_INVALID_PARAMETER);
+    for (int ratio : {-6, 0, 1, kMaxRatio + 1}) {
+        EXPECT_EQ(compressImage(in.data(), ratio, packed.data(), report), GA_E_INVALID_PARAMETER) << ratio;
+    }
+    Buffer broken = testing::bmpBuffer(testing::ridgePattern());
+    broken[28] = 24;
+    EXPECT_EQ(compressImage(broken.data(), 6, packed.data(), report), GA_E_FILEIILEGAL);
+}
+
+TEST(Compression, DamagedContainersAreIllegal) {
+    const Buffer in = testing::bmpBuffer(testing::ridgePattern());
+    Buffer good{}, out{};
+    CompressionReport report;
+    ASSERT_EQ(compressImage(in.data(), 6, good.data(), report), GA_OK);
+    // A flipped byte anywhere in the header, the stored BMP headers or the stream.
+    for (std::size_t at : {0UL, 4UL, 5UL, 8UL, 11UL, 12UL, 16UL, 30UL, 80UL, 500UL, report.bytes - 1}) {
+        Buffer bad = good;
+        bad[at] ^= 0x20;
+        EXPECT_EQ(decompressImage(bad.data(), out.data()), GA_E_FILEIILEGAL) << "byte " << at;
+    }
+    Buffer huge = good;
+    writeLe32(&huge[8], 0xFFFFFFF0U);  // stream length far past the buffer
+    EXPECT_EQ(decompressImage(huge.data(), out.data()), GA_E_FILEIILEGAL);
+    EXPECT_EQ(decompressImage(nullptr, out.data()), GA_E_INVALID_PARAMETER);
+}
+
+TEST(Compression, ResealedGarbageStreamIsStillIllegal) {
+    // A container whose checksum is right but whose stream is not JPEG must be caught by the decoder.
+    Buffer bad{};
+    std::memcpy(bad.data(), "TVJC", 4);
+    bad[4] = 1;
+    writeLe32(&bad[8], 4000);
+    writeLe32(&bad[12], kPixelCount);
+    std::mt19937 rng(5);
+    for (std::size_t i = 20; i < 4020; ++i) bad[i] = static_cast<std::uint8_t>(rng());
+    bad[20] = 0xFF;
+    bad[21] = 0xD8;  // a JPEG start marker followed by garbage
+    writeLe32(&bad[16], crc32(&bad[20], 4000, crc32(bad.data(), 16)));
+    Buffer out{};
+    EXPECT_EQ(decompressImage(bad.data(), out.data()), GA_E_FILEIILEGAL);
+}
+
+TEST(Compression, RandomBuffersNeverDecompress) {
+    std::mt19937 rng(11);
+    Buffer in{}, out{};
+    for (int round = 0; round < 50; ++round) {
+        for (auto& v : in) v = static_cast<std::uint8_t>(rng());
+        if (round % 2 == 0) std::memcpy(in.data(), "TVJC\x01", 5);
+        EXPECT_EQ(decompressImage(in.data(), out.data()), GA_E_FILEIILEGAL);
+    }
+}
+
+}  // namespace
+}  // namespace tervo::fpr

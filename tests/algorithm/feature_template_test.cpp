@@ -1,0 +1,131 @@
+#include "feature_template.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "checksum.h"
+
+namespace tervo::fpr {
+namespace {
+
+FeatureTemplate sampleTemplate(std::size_t count, unsigned seed = 3) {
+    std::mt19937 rng(seed);
+    FeatureTemplate t;
+    t.fingerCode = 2;
+    t.scannerType = 11;
+    t.quality = 77;
+    t.periodTenths = 92;
+    for (std::size_t i = 0; i < t.mask.size(); ++i) t.mask[i] = (rng() % 3) != 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        Minutia m;
+        m.x = static_cast<int>(rng() % kWidth);
+        m.y = static_cast<int>(rng() % kHeight);
+        m.angle = static_cast<float>(rng() % 256) * (6.28318530717959F / 256.0F);
+        m.type = (rng() & 1) ? MinutiaType::Bifurcation : MinutiaType::Ending;
+        m.reliability = static_cast<std::uint8_t>(std::lround((rng() % 64) * (100.0 / 63.0)));
+        t.minutiae.push_back(m);
+    }
+    return t;
+}
+
+// Rewrites the checksum so that a test can reach the checks behind it.
+void reseal(std::uint8_t* bytes) {
+    writeLe32(bytes + 508, crc32(bytes, 508));
+}
+
+TEST(FeatureTemplate, RoundTripKeepsEveryField) {
+    const FeatureTemplate t = sampleTemplate(kMaxTemplateMinutiae);
+    std::uint8_t bytes[kTemplateSize];
+    encodeTemplate(t, bytes);
+    EXPECT_EQ(std::memcmp(bytes, "TVFT", 4), 0);
+    FeatureTemplate back;
+    ASSERT_TRUE(decodeTemplate(bytes, back));
+    EXPECT_FALSE(back.empty);
+    EXPECT_EQ(back.fingerCode, 2);
+    EXPECT_EQ(back.scannerType, 11);
+    EXPECT_EQ(back.quality, 77);
+    EXPECT_EQ(back.periodTenths, 92);
+    EXPECT_EQ(back.mask, t.mask);
+    ASSERT_EQ(back.minutiae.size(), t.minutiae.size());
+    for (std::size_t i = 0; i < t.minutiae.size(); ++i) {
+        EXPECT_EQ(back.minutiae[i].x, t.minutiae[i].x);
+        EXPECT_EQ(back.minutiae[i].y, t.minutiae[i].y);
+        EXPECT_NEAR(back.minutiae[i].angle, t.minutiae[i].angle, 1e-4);
+        EXPECT_EQ(back.minutiae[i].type, t.minutiae[i].type);
+        EXPECT_EQ(back.minutiae[i].reliability, t.minutiae[i].reliability);
+    }
+}
+
+TEST(FeatureTemplate, MinutiaeBeyondTheCapacityAreDropped) {
+    const FeatureTemplate t = sampleTemplate(kMaxTemplateMinutiae + 20);
+    std::uint8_t bytes[kTemplateSize];
+    encodeTemplate(t, bytes);
+    FeatureTemplate back;
+    ASSERT_TRUE(decodeTemplate(bytes, back));
+    EXPECT_EQ(back.minutiae.size(), static_cast<std::size_t>(kMaxTemplateMinutiae));
+}
+
+TEST(FeatureTemplate, EmptyTemplateIsValidAndCarriesNoMinutiae) {
+    FeatureTemplate t = sampleTemplate(10);
+    t.empty = true;
+    std::uint8_t bytes[kTemplateSize];
+    encodeTemplate(t, bytes);
+    FeatureTemplate back;
+    ASSERT_TRUE(decodeTemplate(bytes, back));
+    EXPECT_TRUE(back.empty);
+    EXPECT_TRUE(back.minutiae.empty());
+}
+
+TEST(FeatureTemplate, AnySingleBitFlipIsDetected) {
+    std::uint8_t bytes[kTemplateSize];
+    encodeTemplate(sampleTemplate(30), bytes);
+    for (std::size_t i = 0; i < kTemplateSize; ++i) {
+        for (int bit = 0; bit < 8; bit += 3) {
+            bytes[i] ^= static_cast<std::uint8_t>(1 << bit);
+            FeatureTemplate back;
+            EXPECT_FALSE(decodeTemplate(bytes, back)) << "byte " << i << " bit " << bit;
+            bytes[i] ^= static_cast<std::uint8_t>(1 << bit);
+        }
+    }
+}
+
+TEST(FeatureTemplate, LayoutChecksHoldEvenWithAValidChecksum) {
+    std::uint8_t good[kTemplateSize];
+    encodeTemplate(sampleTemplate(30), good);
+    auto refusedAfter = [&](auto&& damage) {
+        std::uint8_t bytes[kTemplateSize];
+        std::memcpy(bytes, good, kTemplateSize);
+        damage(bytes);
+        reseal(bytes);
+        FeatureTemplate back;
+        return !decodeTemplate(bytes, back);
+    };
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 2; })) << "version";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[5] = 0x02; })) << "unknown flag";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[5] = 0x01; })) << "empty flag with minutiae";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[8] = 101; })) << "quality";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[9] = kMaxTemplateMinutiae + 1; })) << "count";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[9] = 29; })) << "count below the stored minutiae";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[12] = 1; })) << "reserved header byte";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[63] = 1; })) << "reserved byte after the mask";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[500] = 1; })) << "byte after the minutiae";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) {
+        b[64 + 1] |= 0x80;
+        b[64 + 2] |= 0x01;
+    })) << "y beyond 359";
+}
+
+TEST(FeatureTemplate, AllZeroAndAllOnesAreRefused) {
+    std::uint8_t bytes[kTemplateSize];
+    FeatureTemplate back;
+    std::memset(bytes, 0, kTemplateSize);
+    EXPECT_FALSE(decodeTemplate(bytes, back));
+    std::memset(bytes, 0xFF, kTemplateSize);
+    EXPECT_FALSE(decodeTemplate(bytes, back));
+}
+
+}  // namespace
+}  // namespace tervo::fpr

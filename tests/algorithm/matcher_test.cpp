@@ -1,0 +1,116 @@
+#include "matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace tervo::fpr {
+namespace {
+
+constexpr float kTwoPi = 6.28318530717959F;
+
+// Minutiae spread over a print-sized ellipse at least 12 pixels apart, as in real prints.
+FeatureTemplate randomPrint(unsigned seed, std::size_t count = 40) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> unit(0.0F, 1.0F);
+    FeatureTemplate t;
+    t.mask.fill(1);
+    while (t.minutiae.size() < count) {
+        const float x = 128 + 110 * (2 * unit(rng) - 1), y = 180 + 160 * (2 * unit(rng) - 1);
+        bool crowded = false;
+        for (const Minutia& m : t.minutiae) crowded = crowded || std::hypot(m.x - x, m.y - y) < 12;
+        if (crowded) continue;
+        Minutia m;
+        m.x = static_cast<int>(x);
+        m.y = static_cast<int>(y);
+        m.angle = unit(rng) * kTwoPi;
+        m.reliability = 80;
+        t.minutiae.push_back(m);
+    }
+    return t;
+}
+
+// The same finger seen again: rotated about the centre, shifted, jittered; some minutiae lost, some
+// spurious ones added.
+FeatureTemplate reimpress(const FeatureTemplate& t, float degrees, float shiftX, float shiftY, unsigned seed,
+                          float lostShare = 0.0F, std::size_t spurious = 0) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<float> jitter(0.0F, 1.5F);
+    std::uniform_real_distribution<float> unit(0.0F, 1.0F);
+    const float r = degrees * kTwoPi / 360.0F, c = std::cos(r), s = std::sin(r);
+    FeatureTemplate out;
+    out.mask.fill(1);
+    for (const Minutia& m : t.minutiae) {
+        if (unit(rng) < lostShare) continue;
+        const float dx = m.x - 128.0F, dy = m.y - 180.0F;
+        const float x = 128 + c * dx - s * dy + shiftX + jitter(rng),
+                    y = 180 + s * dx + c * dy + shiftY + jitter(rng);
+        if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) continue;
+        Minutia n = m;
+        n.x = static_cast<int>(x);
+        n.y = static_cast<int>(y);
+        n.angle = std::fmod(m.angle + r + 0.05F * jitter(rng) + kTwoPi, kTwoPi);
+        out.minutiae.push_back(n);
+    }
+    const FeatureTemplate noise = randomPrint(seed + 1000, spurious);
+    out.minutiae.insert(out.minutiae.end(), noise.minutiae.begin(), noise.minutiae.end());
+    return out;
+}
+
+TEST(Matcher, IdenticalSetsAreAPerfectMatch) {
+    const FeatureTemplate t = randomPrint(1);
+    EXPECT_GT(matchTemplates(t, t).similarity, 0.95F);
+}
+
+TEST(Matcher, RotationTranslationAndJitterAreTolerated) {
+    const FeatureTemplate t = randomPrint(2);
+    for (float degrees : {-30.0F, -10.0F, 0.0F, 15.0F, 30.0F}) {
+        const FeatureTemplate moved = reimpress(t, degrees, 20, -15, 7);
+        EXPECT_GT(matchTemplates(t, moved).similarity, 0.6F) << degrees << " degrees";
+    }
+}
+
+TEST(Matcher, LostAndSpuriousMinutiaeStillMatch) {
+    const FeatureTemplate t = randomPrint(3);
+    const FeatureTemplate moved = reimpress(t, 12, -10, 10, 9, 0.3F, 8);
+    EXPECT_GT(matchTemplates(t, moved).similarity, 0.6F);
+}
+
+TEST(Matcher, UnrelatedPrintsStayBelowTheThreshold) {
+    for (unsigned seed = 10; seed < 40; ++seed) {
+        const MatchDetail d = matchTemplates(randomPrint(seed), randomPrint(seed + 100));
+        EXPECT_LT(d.similarity, 0.6F) << "seed " << seed << " paired " << d.paired;
+    }
+}
+
+TEST(Matcher, IsExactlySymmetric) {
+    for (unsigned seed = 50; seed < 60; ++seed) {
+        const FeatureTemplate a = randomPrint(seed), b = reimpress(randomPrint(seed), 8, 5, 5, seed, 0.2F, 5);
+        const FeatureTemplate c = randomPrint(seed + 1, 25);
+        EXPECT_EQ(matchTemplates(a, b).similarity, matchTemplates(b, a).similarity);
+        EXPECT_EQ(matchTemplates(a, c).similarity, matchTemplates(c, a).similarity);
+    }
+}
+
+TEST(Matcher, EmptyOrTinySetsMatchNothing) {
+    const FeatureTemplate t = randomPrint(4);
+    FeatureTemplate empty;
+    empty.empty = true;
+    EXPECT_EQ(matchTemplates(t, empty).similarity, 0.0F);
+    EXPECT_EQ(matchTemplates(empty, empty).similarity, 0.0F);
+    const FeatureTemplate two = randomPrint(5, 2);
+    EXPECT_EQ(matchTemplates(two, two).similarity, 0.0F);
+}
+
+TEST(Matcher, SimilarityStaysInTheUnitInterval) {
+    const FeatureTemplate t = randomPrint(6, 100);
+    const float s = matchTemplates(t, t).similarity;
+    EXPECT_GE(s, 0.0F);
+    EXPECT_LE(s, 1.0F);
+    EXPECT_EQ(calibrateSimilarity(5.0F, 50), 1.0F);
+    EXPECT_EQ(calibrateSimilarity(0.9F, 2), 0.0F);
+}
+
+}  // namespace
+}  // namespace tervo::fpr

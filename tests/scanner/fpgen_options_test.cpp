@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include "fpgen_options.h"
+
+namespace {
+
+using fpgen::Options;
+using fpgen::parseOptions;
+
+TEST(FpgenOptions, DefaultsToEightImpressionsOfFingerOne) {
+    Options options;
+    ASSERT_EQ(parseOptions({"--out", "d"}, options), "");
+    EXPECT_EQ(options.outFolder, "d");
+    EXPECT_EQ(options.firstFinger, 1);
+    EXPECT_EQ(options.lastFinger, 1);
+    EXPECT_EQ(options.impressions, 8);
+    EXPECT_EQ(options.seed, 0u);
+    EXPECT_EQ(options.pngPath, "");
+}
+
+TEST(FpgenOptions, ReadsEveryOption) {
+    Options options;
+    ASSERT_EQ(parseOptions({"--fingers", "3-100", "--impressions", "4", "--seed", "99", "--png", "p.png", "--out",
+                            "o"},
+                           options),
+              "");
+    EXPECT_EQ(options.firstFinger, 3);
+    EXPECT_EQ(options.lastFinger, 100);
+    EXPECT_EQ(options.impressions, 4);
+    EXPECT_EQ(options.seed, 99u);
+    EXPECT_EQ(options.pngPath, "p.png");
+    ASSERT_EQ(parseOptions({"--out", "o", "--fingers", "7"}, options), "");
+    EXPECT_EQ(options.firstFinger, 7);
+    EXPECT_EQ(options.lastFinger, 7);
+}
+
+TEST(FpgenOptions, RejectsBadCommandLines) {
+    Options options;
+    EXPECT_NE(parseOptions({}, options), "") << "--out is required";
+    EXPECT_NE(parseOptions({"--out"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--fingers", "5-2"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--fingers", "0-2"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--fingers", "1-10000"}, options), "") << "four-digit file names";
+    EXPECT_NE(parseOptions({"--out", "o", "--fingers", "a-b"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--impressions", "0"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--seed", "x"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--colour", "red"}, options), "");
+}
+
+}  // namespace

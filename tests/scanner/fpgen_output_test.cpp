@@ -1,0 +1,78 @@
+// The generator program end to end: its files are the console's BMP layout
+// and hold exactly the images the scanner serves for the same finger and seed.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "device_fixture.h"
+
+namespace scannertest {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+int runGenerator(const std::string& arguments) {
+    const std::string command = std::string("'") + TERVO_FPGEN_PATH + "' " + arguments + " 2>/dev/null";
+    return std::system(command.c_str());
+}
+
+class GeneratorTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        // One folder per test: CTest may run the tests of this file side by side.
+        folder_ = fs::path(::testing::TempDir()) /
+                  ("scanner_fpgen_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+    }
+    void TearDown() override {
+        DeviceTest::TearDown();
+        fs::remove_all(folder_);
+    }
+    fs::path folder_;
+};
+
+TEST_F(GeneratorTest, WritesTheImagesTheScannerServes) {
+    const std::uint64_t seed = freshSeed();
+    const fs::path png = folder_ / "first.png";
+    ASSERT_EQ(runGenerator("--out '" + folder_.string() + "' --fingers 9-10 --impressions 2 --seed " +
+                           std::to_string(seed) + " --png '" + png.string() + "'"),
+              0);
+    for (int finger : {9, 10}) {
+        set("FINGER", std::to_string(finger));
+        set("SEED", std::to_string(seed));
+        ASSERT_EQ(LIVESCAN_Init(), 1);
+        for (int impression : {1, 2}) {
+            char name[32];
+            std::snprintf(name, sizeof name, "%04d_%d.bmp", finger, impression);
+            const std::vector<std::uint8_t> file = readFile(folder_ / name);
+            ASSERT_EQ(file.size(), 93238u) << name;
+            const std::vector<std::uint8_t> captured = capture();
+            for (int row = 0; row < 360; ++row)
+                ASSERT_TRUE(std::equal(captured.begin() + row * 256, captured.begin() + (row + 1) * 256,
+                                       file.begin() + 1078 + (359 - row) * 256))
+                    << name << " row " << row;
+        }
+    }
+    EXPECT_FALSE(fs::exists(folder_ / "0009_3.bmp"));
+    const std::vector<std::uint8_t> picture = readFile(png);
+    ASSERT_GE(picture.size(), 8u);
+    EXPECT_EQ(picture[1], 'P');
+    EXPECT_EQ(picture[2], 'N');
+}
+
+TEST_F(GeneratorTest, RefusesBadArgumentsWithoutWritingAnything) {
+    EXPECT_NE(runGenerator("--out '" + folder_.string() + "' --fingers 4-2"), 0);
+    EXPECT_NE(runGenerator("--fingers 1-2"), 0);
+    EXPECT_FALSE(fs::exists(folder_));
+}
+
+}  // namespace
+}  // namespace scannertest

@@ -1,0 +1,31 @@
+// Independent measurements of fingerprint images, used to check that the
+// virtual scanner's impressions look like real prints: foreground share,
+// ridge period (the x-signature method of Hong, Wan and Jain, 1998) and
+// minutiae (local-mean binarisation, Zhang-Suen thinning, crossing number).
+// Deliberately simple and separate from the generator, so that it measures
+// the images rather than restating how they were made.
+#pragma once
+
+#include <vector>
+
+#include "plane.h"
+
+namespace printcheck {
+
+// Foreground blocks of 8 x 8 pixels: gray-level spread above what sensor
+// noise alone gives. One byte per pixel, 1 = foreground.
+fpsynth::GrayImage foregroundMask(const fpsynth::GrayImage& image);
+double foregroundShare(const fpsynth::GrayImage& image);
+
+// Median ridge period in pixels over the foreground blocks; 0 when none.
+double medianRidgePeriod(const fpsynth::GrayImage& image);
+
+struct Minutia {
+    int x;
+    int y;
+    bool bifurcation;
+};
+
+std::vector<Minutia> extractMinutiae(const fpsynth::GrayImage& image);
+
+}  // namespace printcheck

@@ -1,0 +1,120 @@
+// Measured realism of the synthetic impressions: the figures a fingerprint
+// algorithm depends on must lie where real 500 ppi prints put them.
+#include <gtest/gtest.h>
+
+
+#include "image_files.h"
+#include "minutiae_overlap.h"
+#include "synthetic_fingers.h"
+
+namespace {
+
+using printcheck::AnalysedImpression;
+
+constexpr int kFingers = 4;
+constexpr int kImpressions = 3;
+
+// One measurement campaign: generating and analysing the impressions is the
+// expensive part, so every figure is checked on the same set.
+struct Campaign {
+    std::vector<fpsynth::MasterPrint> masters;
+    std::vector<std::vector<AnalysedImpression>> impressions;
+
+    Campaign() : impressions(kFingers) {
+        masters.reserve(kFingers);
+        for (int finger = 1; finger <= kFingers; ++finger) {
+            masters.push_back(fpsynth::generateMasterPrint({2024, finger}));
+            for (int impression = 1; impression <= kImpressions; ++impression)
+                impressions[finger - 1].push_back(
+                    printcheck::analyse(masters.back(), fpsynth::planImpression({2024, finger}, impression)));
+        }
+    }
+};
+
+void checkRidgePeriod(const Campaign& campaign) {
+    for (const auto& finger : campaign.impressions)
+        for (const AnalysedImpression& impression : finger) {
+            const double period = printcheck::medianRidgePeriod(impression.image);
+            EXPECT_GE(period, 7.5);
+            EXPECT_LE(period, 10.5);
+        }
+}
+
+void checkForeground(const Campaign& campaign) {
+    double total = 0.0;
+    for (const auto& finger : campaign.impressions)
+        for (const AnalysedImpression& impression : finger) {
+            const double share = printcheck::foregroundShare(impression.image);
+            EXPECT_GE(share, 0.40);
+            EXPECT_LE(share, 0.98);
+            total += share;
+        }
+    EXPECT_LE(total / (kFingers * kImpressions), 0.92) << "a background must show around the finger";
+}
+
+void checkMinutiaeCount(const Campaign& campaign) {
+    for (const auto& finger : campaign.impressions)
+        for (const AnalysedImpression& impression : finger) {
+            EXPECT_GE(impression.minutiae.size(), 20u);
+            EXPECT_LE(impression.minutiae.size(), 130u);
+        }
+}
+
+void checkMinutiaeOverlap(const Campaign& campaign) {
+    const auto& impressions = campaign.impressions;
+    double genuine = 0.0, impostor = 0.0;
+    int genuinePairs = 0, impostorPairs = 0;
+    for (int f = 0; f < kFingers; ++f) {
+        for (int i = 0; i < kImpressions; ++i)
+            for (int j = i + 1; j < kImpressions; ++j) {
+                const double overlap = printcheck::minutiaeOverlap(impressions[f][i], impressions[f][j]);
+                if (overlap < 0.0) continue;
+                EXPECT_GE(overlap, 0.35) << "finger " << f + 1 << " impressions " << i + 1 << "," << j + 1;
+                genuine += overlap;
+                ++genuinePairs;
+            }
+        for (int g = f + 1; g < kFingers; ++g) {
+            const double overlap = printcheck::minutiaeOverlap(impressions[f][0], impressions[g][0]);
+            if (overlap < 0.0) continue;
+            impostor += overlap;
+            ++impostorPairs;
+        }
+    }
+    ASSERT_GE(genuinePairs, kFingers * 2);
+    ASSERT_GE(impostorPairs, kFingers);
+    EXPECT_GE(genuine / genuinePairs, 0.6);
+    EXPECT_LE(impostor / impostorPairs, 0.3);
+}
+
+TEST(PrintAnalysis, MeasuresARealPrintPlausibly) {
+    // The measurements themselves, checked on a real optical 500 ppi print.
+    const std::optional<fpsynth::GrayImage> real =
+        fpsynth::readGrayImageFile(std::string(TERVO_FVC_DATA) + "/DB1_B/101_1.bmp");
+    if (!real) GTEST_SKIP() << "real data not found beside the repository";
+    EXPECT_GT(printcheck::medianRidgePeriod(*real), 6.5);
+    EXPECT_LT(printcheck::medianRidgePeriod(*real), 11.0);
+    EXPECT_GT(printcheck::foregroundShare(*real), 0.3);
+    EXPECT_GT(printcheck::extractMinutiae(*real).size(), 15u);
+}
+
+TEST(SyntheticImpressions, MeasureLikeRealPrints) {
+    const Campaign campaign;
+    {
+        SCOPED_TRACE("ridge period about nine pixels");
+        checkRidgePeriod(campaign);
+    }
+    {
+        SCOPED_TRACE("foreground covers most of the window but not all");
+        checkForeground(campaign);
+    }
+    {
+        SCOPED_TRACE("minutiae count like a real print");
+        checkMinutiaeCount(campaign);
+    }
+    {
+        SCOPED_TRACE("impressions of one finger share most minutiae, other fingers do not");
+        checkMinutiaeOverlap(campaign);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "gabor_bank.h"
+#include "orientation_model.h"
+#include "random_stream.h"
+#include "sensor_geometry.h"
+#include "synthetic_fingers.h"
+#include "upsample.h"
+
+namespace {
+
+using fpsynth::FingerIdentity;
+using fpsynth::GrayImage;
+
+TEST(RandomStream, DrawsStayWithinTheirBounds) {
+    fpsynth::RandomStream random(42);
+    double sum = 0.0, squares = 0.0;
+    constexpr int kDraws = 20000;
+    for (int i = 0; i < kDraws; ++i) {
+        const int integer = random.uniformInt(-3, 3);
+        ASSERT_GE(integer, -3);
+        ASSERT_LE(integer, 3);
+        const double bounded = random.boundedNormal(1.0, 5.0, 2.0);
+        ASSERT_GE(bounded, -1.0);
+        ASSERT_LE(bounded, 3.0);
+        const double noise = random.fastNormal();
+        sum += noise;
+        squares += noise * noise;
+    }
+    EXPECT_NEAR(sum / kDraws, 0.0, 0.05);
+    EXPECT_NEAR(squares / kDraws, 1.0, 0.05) << "sensor noise must have the deviation it is scaled to";
+}
+
+TEST(GaborBank, KernelsIgnoreFlatAreasAndPassTheirOwnRidgeWave) {
+    const fpsynth::GaborBank& bank = fpsynth::GaborBank::instance();
+    constexpr double kPi = 3.141592653589793;
+    for (double angle : {0.0, 0.7, 1.9}) {
+        for (double period : {3.5, 4.5, 6.0}) {
+            const float* taps = bank.kernel(bank.indexFor(angle, period));
+            double dc = 0.0, wave = 0.0;
+            const int r = fpsynth::GaborBank::kRadius;
+            for (int v = -r; v <= r; ++v)
+                for (int u = -r; u <= r; ++u) {
+                    const double tap = taps[(v + r) * fpsynth::GaborBank::kRowStride + (u + r)];
+                    const double across = -u * std::sin(angle) + v * std::cos(angle);
+                    dc += tap;
+                    wave += tap * std::cos(2.0 * kPi * across / period);
+                }
+            // Quantised orientation and period: close to, not exactly, the asked-for wave.
+            EXPECT_NEAR(dc, 0.0, 1e-4) << angle << " " << period;
+            EXPECT_NEAR(wave, 1.0, 0.1) << angle << " " << period;
+        }
+    }
+}
+
+TEST(Upsample, KeepsSamplesAndInterpolatesRamps) {
+    fpsynth::FloatPlane coarse(6, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x) coarse.at(x, y) = static_cast<float>(3 * x + 2 * y);
+    const fpsynth::FloatPlane fine = fpsynth::upsampleTwice(coarse);
+    ASSERT_EQ(fine.width, 12);
+    ASSERT_EQ(fine.height, 10);
+    EXPECT_FLOAT_EQ(fine.at(4, 6), coarse.at(2, 3));
+    EXPECT_FLOAT_EQ(fine.at(5, 6), 7.5f + 6.0f);
+    EXPECT_FLOAT_EQ(fine.at(5, 5), 7.5f + 5.0f);
+}
+
+TEST(PatternClasses, FollowNaturalFrequencies) {
+    std::map<fpsynth::PatternClass, int> counts;
+    constexpr int kFingers = 4000;
+    for (int i = 0; i < kFingers; ++i) {
+        fpsynth::RandomStream random(fpsynth::streamKey({7, static_cast<std::uint64_t>(i)}));
+        ++counts[fpsynth::OrientationModel(random, 200, 240).pattern()];
+    }
+    using fpsynth::PatternClass;
+    EXPECT_NEAR(counts[PatternClass::LeftLoop] / double(kFingers), 0.338, 0.03);
+    EXPECT_NEAR(counts[PatternClass::RightLoop] / double(kFingers), 0.317, 0.03);
+    EXPECT_NEAR(counts[PatternClass::Whorl] / double(kFingers), 0.279, 0.03);
+    EXPECT_GT(counts[PatternClass::Arch], 0);
+    EXPECT_GT(counts[PatternClass::TentedArch], 0);
+}
+
+TEST(OrientationModel, RidgesCircleAWhorlCore) {
+    // Find a whorl and walk round its cores: the ridge direction turns by a
+    // full turn (two singular points of index +1/2).
+    for (int i = 0;; ++i) {
+        fpsynth::RandomStream random(fpsynth::streamKey({11, static_cast<std::uint64_t>(i)}));
+        const fpsynth::OrientationModel model(random, 200, 240);
+        if (model.pattern() != fpsynth::PatternClass::Whorl) continue;
+        const double cx = 0.5 * (model.cores()[0].x + model.cores()[1].x);
+        const double cy = 0.5 * (model.cores()[0].y + model.cores()[1].y);
+        double turned = 0.0;
+        double previous = model.angleAt(cx + 50.0, cy);
+        for (int step = 1; step <= 360; ++step) {
+            const double a = step * 3.141592653589793 / 180.0;
+            const double current = model.angleAt(cx + 50.0 * std::cos(a), cy - 50.0 * std::sin(a));
+            double change = current - previous;
+            while (change > 1.5707963) change -= 3.141592653589793;
+            while (change < -1.5707963) change += 3.141592653589793;
+            turned += change;
+            previous = current;
+        }
+        EXPECT_NEAR(std::fabs(turned), 2.0 * 3.141592653589793, 0.2);
+        break;
+    }
+}
+
+TEST(Impressions, PlacementStaysWithinThePhysicalRange) {
+    for (int impression = 1; impression <= 300; ++impression) {
+        const fpsynth::ImpressionPlan plan = fpsynth::planImpression({3, 9}, impression);
+        ASSERT_LE(std::fabs(plan.placement.shiftX), 20.0);
+        ASSERT_LE(std::fabs(plan.placement.shiftY), 20.0);
+        ASSERT_LE(std::fabs(plan.placement.rotation), 15.0 * 3.141592653589793 / 180.0 + 1e-12);
+        ASSERT_GE(plan.contact.pressure, 0.0);
+        ASSERT_LE(plan.contact.pressure, 1.0);
+    }
+}
+
+TEST(Impressions, DistortionLeavesTheFirmContactRegionInPlace) {
+    const fpsynth::MasterPrint master;  // geometry only
+    fpsynth::ImpressionPlan plan = fpsynth::planImpression({0, 1}, 1);
+    plan.placement.shiftX = plan.placement.shiftY = plan.placement.rotation = 0.0;
+    plan.placement.contactX = master.centreX;
+    plan.placement.contactY = master.centreY;
+    plan.placement.slipRotation = 0.0;
+    plan.placement.slipX = 5.0;
+    plan.placement.slipY = 0.0;
+    const double cx = (fpsynth::kSensorWidth - 1) / 2.0, cy = (fpsynth::kSensorHeight - 1) / 2.0;
+    const fpsynth::MasterPoint centre = fpsynth::sensorToMaster(plan, master, cx, cy);
+    EXPECT_NEAR(centre.x, master.centreX, 1e-9);
+    const double far = plan.placement.firmRadius + plan.placement.transitionWidth + 5.0;
+    const fpsynth::MasterPoint edge = fpsynth::sensorToMaster(plan, master, cx, cy - far);
+    EXPECT_NEAR(edge.x, master.centreX + 5.0, 1e-6) << "skin far from the contact follows the slip";
+}
+
+class SyntheticFingerTest : public ::testing::Test {
+protected:
+    fpsynth::SyntheticFingers fingers;
+};
+
+TEST_F(SyntheticFingerTest, SameIdentityGivesTheSameImage) {
+    const GrayImage first = fingers.impression({5, 2}, 3);
+    fpsynth::SyntheticFingers fresh;
+    const GrayImage again = fresh.impression({5, 2}, 3);
+    ASSERT_EQ(first.width, fpsynth::kSensorWidth);
+    ASSERT_EQ(first.height, fpsynth::kSensorHeight);
+    EXPECT_EQ(first.values, again.values);
+}
+
+TEST_F(SyntheticFingerTest, FingerSeedAndImpressionEachChangeTheImage) {
+    const GrayImage base = fingers.impression({5, 2}, 1);
+    EXPECT_NE(base.values, fingers.impression({5, 2}, 2).values);
+    EXPECT_NE(base.values, fingers.impression({5, 3}, 1).values);
+    EXPECT_NE(base.values, fingers.impression({6, 2}, 1).values);
+}
+
+TEST_F(SyntheticFingerTest, RidgesAreDarkOnALightBackground) {
+    const GrayImage image = fingers.impression({0, 1}, 1);
+    // Corners are background, well lit; the centre holds dark ridges.
+    long corner = 0;
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x) corner += image.at(x, y);
+    EXPECT_GT(corner / 144, 200);
+    int darkest = 255;
+    for (int y = 160; y < 200; ++y)
+        for (int x = 108; x < 148; ++x) darkest = std::min<int>(darkest, image.at(x, y));
+    EXPECT_LT(darkest, 110);
+}
+
+}  // namespace
