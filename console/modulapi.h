@@ -27,8 +27,8 @@ enum : int {
     GA_E_NOBEGINCAPTURE = -102,
 };
 
-constexpr int imgLen = 95160;       // an image buffer: room for a whole BMP file
-constexpr int ImageLen = 92160;     // a raw 256 x 360 image
+constexpr int imgLen = 95160;    // an image buffer: room for a whole BMP file
+constexpr int ImageLen = 92160;  // a raw 256 x 360 image
 constexpr int kImageWidth = 256;
 constexpr int kImageHeight = 360;
 constexpr int kFeatureLen = 512;

@@ -52,5 +52,6 @@ int testGenFeatureFromEmpty1(unsigned char* pFea) {
 }
 
 int testGenFeatureFromEmpty2(unsigned char* pFea) {
-    return reportNamed(guardedCall([&] { return FP_GenFeatureFromEmpty2(0, pFea); }), "FP_GenFeatureFromEmpty2");
+    return reportNamed(guardedCall([&] { return FP_GenFeatureFromEmpty2(0, pFea); }),
+                       "FP_GenFeatureFromEmpty2");
 }

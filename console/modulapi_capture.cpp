@@ -5,7 +5,9 @@
 
 namespace {
 
-int elapsedMs(int64_t since) { return static_cast<int>(get_current_timestamp() - since); }
+int elapsedMs(int64_t since) {
+    return static_cast<int>(get_current_timestamp() - since);
+}
 
 }  // namespace
 

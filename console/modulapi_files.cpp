@@ -34,7 +34,7 @@ void buildBmpHeader(unsigned char* h, int width, int height) {
     put16(h + 26, 1);
     put16(h + 28, 8);
     for (int i = 0; i < 256; ++i) {
-        unsigned char* entry = h + 54 + 4 * i;
+        unsigned char* entry = h + 54 + static_cast<std::size_t>(4 * i);
         entry[0] = entry[1] = entry[2] = static_cast<unsigned char>(i);
     }
 }

@@ -42,7 +42,9 @@ struct LoopLocals {
     unsigned char errdescription[512] = {};
 };
 
-bool is(const char* token, const char* command) { return std::strcmp(token, command) == 0; }
+bool is(const char* token, const char* command) {
+    return std::strcmp(token, command) == 0;
+}
 
 void imageFileCommand(LoopLocals& l, unsigned char* pBmp, unsigned char* pFea) {
     std::printf("please input bmp file name:");

@@ -14,7 +14,9 @@ constexpr int kVerifyThreshold = 600;  // a scaled score above this is a verifie
 constexpr float kScoreScale = 1000.0f;
 constexpr int kReconnectAttempts = 100;
 
-long long msSince(int64_t start) { return static_cast<long long>(get_current_timestamp() - start); }
+long long msSince(int64_t start) {
+    return static_cast<long long>(get_current_timestamp() - start);
+}
 
 // The whole library file in a new buffer; null, after one line saying why, when
 // it cannot be had. A file beyond the 32-bit length is refused.
@@ -75,7 +77,8 @@ int FingerMatch1vN(unsigned char* ptr1, unsigned char* ptrn, int num, int* Featu
         // Reset for every call: a call that fails or writes nothing must not
         // repeat the previous similarity at another position.
         float similarity = 0;
-        if (FP_FeatureMatch(ptr1, ptrn + static_cast<std::size_t>(kFeatureLen) * i, &similarity) != 1) continue;
+        if (FP_FeatureMatch(ptr1, ptrn + static_cast<std::size_t>(kFeatureLen) * i, &similarity) != 1)
+            continue;
         anyMatched = true;
         // Strictly greater: ties keep the earlier position, NaN never wins.
         if (similarity > best) {

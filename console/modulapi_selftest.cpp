@@ -39,7 +39,8 @@ int testFuncs() {
     int m_nPositionX = 0, m_nPositionY = 0, m_nWidth = 0, m_nHeight = 0;
 
     report(LIVESCAN_GetBright(0, &m_nBright), "LIVESCAN_GetBright error no is %d \n");
-    report(LIVESCAN_GetMaxImageSize(0, &m_nMaxWidth, &m_nMaxHeight), "LIVESCAN_GetMaxImageSize error no is %d  \n");
+    report(LIVESCAN_GetMaxImageSize(0, &m_nMaxWidth, &m_nMaxHeight),
+           "LIVESCAN_GetMaxImageSize error no is %d  \n");
     const int window = LIVESCAN_GetCaptWindow(0, &m_nPositionX, &m_nPositionY, &m_nWidth, &m_nHeight);
     if (window != 1) std::printf("LIVESCAN_GetCaptWindow error no is %d  \n", window);
     report(LIVESCAN_GetContrast(0, &m_nContrast), "LIVESCAN_GetContrast error no is %d \n");
@@ -56,7 +57,8 @@ int testFuncs() {
     report(LIVESCAN_Setup(), "LIVESCAN_Setup error no is %d  \n");
     report(LIVESCAN_GetVersion(), "LIVESCAN_GetVersion error no is %d \n");
     report(LIVESCAN_SetBufferEmpty(pFingerBmp1, ImageLen), "LIVESCAN_SetBufferEmpty error no is %d \n");
-    report(LIVESCAN_SetCaptWindow(0, 0, 0, kImageWidth, kImageHeight), "LIVESCAN_SetCaptWindow error no is %d  \n");
+    report(LIVESCAN_SetCaptWindow(0, 0, 0, kImageWidth, kImageHeight),
+           "LIVESCAN_SetCaptWindow error no is %d  \n");
     report(LIVESCAN_PlaySound(0, 111, 0), "LIVESCAN_PlaySound error no is %d \n");
     return 1;
 }

@@ -22,7 +22,8 @@ int FP_Compress(unsigned char cScannerType, unsigned char cEnrolResult, unsigned
                 unsigned char* strBuf);
 int FP_Decompress(unsigned char* pCompressedImgBuf, unsigned char* pFingerImgBuf, unsigned char* strBuf);
 int FP_GetQualityScore(unsigned char* pFingerImgBuf, unsigned char* pnScore);
-int FP_GenFeatureFromEmpty1(unsigned char cScannerType, unsigned char cFingerCode, unsigned char* pFeatureData);
+int FP_GenFeatureFromEmpty1(unsigned char cScannerType, unsigned char cFingerCode,
+                            unsigned char* pFeatureData);
 int FP_GenFeatureFromEmpty2(unsigned char cFingerCode, unsigned char* pFeatureData);
 int FP_End(void);
 

@@ -43,9 +43,13 @@ int forward(const char* name, Args... args) {
 // looked up is the entry point's own name.
 #define TERVO_FORWARD(entry, ...) forward<p##entry>(#entry __VA_OPT__(, ) __VA_ARGS__)
 
-int FP_GetVersion(unsigned char* code) { return TERVO_FORWARD(FP_GetVersion, code); }
+int FP_GetVersion(unsigned char* code) {
+    return TERVO_FORWARD(FP_GetVersion, code);
+}
 
-int FP_Begin() { return TERVO_FORWARD(FP_Begin); }
+int FP_Begin() {
+    return TERVO_FORWARD(FP_Begin);
+}
 
 int FP_FeatureExtract(unsigned char cScannerType, unsigned char cFingerCode, unsigned char* pFingerImgBuf,
                       unsigned char* pFeatureData) {
@@ -75,7 +79,8 @@ int FP_GetQualityScore(unsigned char* pFingerImgBuf, unsigned char* pnScore) {
     return TERVO_FORWARD(FP_GetQualityScore, pFingerImgBuf, pnScore);
 }
 
-int FP_GenFeatureFromEmpty1(unsigned char cScannerType, unsigned char cFingerCode, unsigned char* pFeatureData) {
+int FP_GenFeatureFromEmpty1(unsigned char cScannerType, unsigned char cFingerCode,
+                            unsigned char* pFeatureData) {
     return TERVO_FORWARD(FP_GenFeatureFromEmpty1, cScannerType, cFingerCode, pFeatureData);
 }
 

@@ -50,9 +50,13 @@ int LIVESCAN_Close() {
     return ret;
 }
 
-int LIVESCAN_GetChannelCount() { TERVO_FORWARD(LIVESCAN_GetChannelCount, LPGetChannelCount); }
+int LIVESCAN_GetChannelCount() {
+    TERVO_FORWARD(LIVESCAN_GetChannelCount, LPGetChannelCount);
+}
 
-int LIVESCAN_SetBright(int nChannel, int nBright) { TERVO_FORWARD(LIVESCAN_SetBright, LPSetBright, nChannel, nBright); }
+int LIVESCAN_SetBright(int nChannel, int nBright) {
+    TERVO_FORWARD(LIVESCAN_SetBright, LPSetBright, nChannel, nBright);
+}
 
 int LIVESCAN_SetContrast(int nChannel, int nContrast) {
     TERVO_FORWARD(LIVESCAN_SetContrast, LPSetContrast, nChannel, nContrast);
@@ -78,9 +82,13 @@ int LIVESCAN_SetCaptWindow(int nChannel, int nOriginX, int nOriginY, int nWidth,
     TERVO_FORWARD(LIVESCAN_SetCaptWindow, LPSetCaptWindow, nChannel, nOriginX, nOriginY, nWidth, nHeight);
 }
 
-int LIVESCAN_Setup() { TERVO_FORWARD(LIVESCAN_Setup, LPSetup); }
+int LIVESCAN_Setup() {
+    TERVO_FORWARD(LIVESCAN_Setup, LPSetup);
+}
 
-int LIVESCAN_BeginCapture(int nChannel) { TERVO_FORWARD(LIVESCAN_BeginCapture, LPBeginCapture, nChannel); }
+int LIVESCAN_BeginCapture(int nChannel) {
+    TERVO_FORWARD(LIVESCAN_BeginCapture, LPBeginCapture, nChannel);
+}
 
 int LIVESCAN_GetFPRawData(int nChannel, unsigned char* pRawData) {
     TERVO_FORWARD(LIVESCAN_GetFPRawData, LPGetFPRawData, nChannel, pRawData);
@@ -90,13 +98,21 @@ int LIVESCAN_GetFPBmpData(int nChannel, unsigned char* pBmpData) {
     TERVO_FORWARD(LIVESCAN_GetFPBmpData, LPGetFPBmpData, nChannel, pBmpData);
 }
 
-int LIVESCAN_EndCapture(int nChannel) { TERVO_FORWARD(LIVESCAN_EndCapture, LPEndCapture, nChannel); }
+int LIVESCAN_EndCapture(int nChannel) {
+    TERVO_FORWARD(LIVESCAN_EndCapture, LPEndCapture, nChannel);
+}
 
-int LIVESCAN_IsSupportSetup() { TERVO_FORWARD(LIVESCAN_IsSupportSetup, LPIsSupportSetup); }
+int LIVESCAN_IsSupportSetup() {
+    TERVO_FORWARD(LIVESCAN_IsSupportSetup, LPIsSupportSetup);
+}
 
-int LIVESCAN_GetVersion() { TERVO_FORWARD(LIVESCAN_GetVersion, LPGetVersion); }
+int LIVESCAN_GetVersion() {
+    TERVO_FORWARD(LIVESCAN_GetVersion, LPGetVersion);
+}
 
-int LIVESCAN_GetDesc(char* pszDesc) { TERVO_FORWARD(LIVESCAN_GetDesc, LPGetDesc, pszDesc); }
+int LIVESCAN_GetDesc(char* pszDesc) {
+    TERVO_FORWARD(LIVESCAN_GetDesc, LPGetDesc, pszDesc);
+}
 
 int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
     TERVO_FORWARD(LIVESCAN_GetErrorInfo, LPGetErrorInfo, nErrorNo, pszErrorInfo);

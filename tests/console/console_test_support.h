@@ -33,7 +33,7 @@ std::string masked(const std::string& out);
 
 // A fresh working directory for the test, removed afterwards.
 class InTempDir : public testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     std::string dir_;

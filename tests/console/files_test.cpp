@@ -20,7 +20,8 @@ uint32_t le32(const std::string& s, std::size_t at) {
     return v;
 }
 uint16_t le16(const std::string& s, std::size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8);
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1])
+                                                                         << 8);
 }
 
 std::vector<unsigned char> gradient(int width, int height) {
@@ -82,7 +83,8 @@ TEST_F(Bmp, OddAndSingleRowImagesKeepTheirMiddle) {
 TEST_F(Bmp, RefusesSizesOutsideTheWorkAreaAndWritesNothing) {
     auto image = gradient(256, 360);
     char name[] = "refused.bmp";
-    const int sizes[][2] = {{0, 360}, {256, 0}, {-256, 360}, {256, -360}, {257, 360}, {92161, 1}, {100000, 100000}};
+    const int sizes[][2] = {{0, 360},   {256, 0},   {-256, 360},     {256, -360},
+                            {257, 360}, {92161, 1}, {100000, 100000}};
     for (const auto& s : sizes) {
         EXPECT_EQ(WriteBMP(name, image.data(), s[0], s[1]), 0) << s[0] << " x " << s[1];
         EXPECT_FALSE(exists(name)) << s[0] << " x " << s[1];
@@ -173,7 +175,8 @@ TEST(PrintHex, TheErrorDumpLayout) {
     EXPECT_EQ(got[0].substr(0, 12), "0X0 0Xc9 0Xc") << "lower-case digits, no leading zeros";
     const std::size_t values[] = {11, 10, 10, 10, 9};
     for (std::size_t i = 0; i < got.size(); ++i)
-        EXPECT_EQ(static_cast<std::size_t>(std::count(got[i].begin(), got[i].end(), 'X')), values[i]) << "line " << i;
+        EXPECT_EQ(static_cast<std::size_t>(std::count(got[i].begin(), got[i].end(), 'X')), values[i])
+            << "line " << i;
     EXPECT_EQ(got[4].back(), ' ');
 }
 

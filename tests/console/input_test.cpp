@@ -71,7 +71,8 @@ TEST(ReadFileName, EchoedLikeACommand) {
     EXPECT_EQ(printed([&] { EXPECT_TRUE(readFileName(buf, sizeof buf)); }), "you input :\nimg.bmp\n");
     EXPECT_EQ(printed([&] { EXPECT_FALSE(readFileName(buf, sizeof buf)); }),
               "input longer than 529 characters ignored, command skipped\n");
-    EXPECT_EQ(printed([&] { EXPECT_FALSE(readFileName(buf, sizeof buf)); }), "end of input, command skipped\n");
+    EXPECT_EQ(printed([&] { EXPECT_FALSE(readFileName(buf, sizeof buf)); }),
+              "end of input, command skipped\n");
 }
 
 }  // namespace

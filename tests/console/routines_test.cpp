@@ -22,7 +22,7 @@ TEST(GuardedCall, OtherExceptionsAreNotItsBusiness) {
 }
 
 class Routines : public InTempDir {
-protected:
+  protected:
     unsigned char image[imgLen] = {};
     unsigned char feature[kFeatureLen] = {};
 };

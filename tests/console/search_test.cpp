@@ -114,7 +114,7 @@ TEST(WaitForReconnect, OpenMeansOneAndTheBudgetIsKept) {
 }
 
 class Search : public InTempDir {
-protected:
+  protected:
     std::string run(const std::string& text) {
         script(text);
         return masked(printed([] { EXPECT_EQ(PC_Serch(nullptr), nullptr); }));
@@ -143,8 +143,7 @@ TEST_F(Search, ExactlyTheThresholdIsRejected) {
 
 TEST_F(Search, ExtractionFailureEndsTheSearch) {
     writeFile("lib.dat", std::string(512, '\1'));
-    EXPECT_EQ(run("FP_FeatureExtract=0"),
-              "serch\r\nget fp data\r\n提取特征失败\r\nfree libbuffree ImageBuf");
+    EXPECT_EQ(run("FP_FeatureExtract=0"), "serch\r\nget fp data\r\n提取特征失败\r\nfree libbuffree ImageBuf");
 }
 
 TEST_F(Search, EmptyLibraryAndFailedComparisonsPrintDefinedValues) {
@@ -170,8 +169,9 @@ TEST_F(Search, OtherCaptureResultsAreRetriedLinkLossReconnects) {
 TEST_F(Search, ReconnectGivesUpAfterAHundredAttempts) {
     writeFile("lib.dat", std::string(512, '\1'));
     sleptMicroseconds = 0;
-    EXPECT_EQ(run("LIVESCAN_GetFPRawData=-1;LIVESCAN_Init=0"),
-              "serch\r\nget fp data\r\ndevice connect error ! Waiting for reconnect \r\nfree libbuffree ImageBuf");
+    EXPECT_EQ(
+        run("LIVESCAN_GetFPRawData=-1;LIVESCAN_Init=0"),
+        "serch\r\nget fp data\r\ndevice connect error ! Waiting for reconnect \r\nfree libbuffree ImageBuf");
     EXPECT_EQ(sleptMicroseconds, 100 * 100000);
 }
 

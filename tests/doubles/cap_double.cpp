@@ -23,7 +23,9 @@ struct LoadLogger {
     ~LoadLogger() { dbl::logLine("unload libID_FprCap.so"); }
 } loadLogger;
 
-int plain(const char* name, std::initializer_list<long long> args) { return dbl::Call(name, args).result(); }
+int plain(const char* name, std::initializer_list<long long> args) {
+    return dbl::Call(name, args).result();
+}
 
 void put(const dbl::Call& c, int* out, const char* field, long long fallback) {
     if (out != nullptr && c.writes()) *out = static_cast<int>(c.integer(field, fallback));
@@ -42,12 +44,22 @@ void writeImage(const dbl::Call& c, unsigned char* out) {
 
 }  // namespace
 
-void tervo_double_cap_configure(const char* script) { dbl::configure(script); }
+void tervo_double_cap_configure(const char* script) {
+    dbl::configure(script);
+}
 
-int LIVESCAN_Init() { return plain("LIVESCAN_Init", {}); }
-int LIVESCAN_Close() { return plain("LIVESCAN_Close", {}); }
-int LIVESCAN_GetChannelCount() { return plain("LIVESCAN_GetChannelCount", {}); }
-int LIVESCAN_SetBright(int nChannel, int nBright) { return plain("LIVESCAN_SetBright", {nChannel, nBright}); }
+int LIVESCAN_Init() {
+    return plain("LIVESCAN_Init", {});
+}
+int LIVESCAN_Close() {
+    return plain("LIVESCAN_Close", {});
+}
+int LIVESCAN_GetChannelCount() {
+    return plain("LIVESCAN_GetChannelCount", {});
+}
+int LIVESCAN_SetBright(int nChannel, int nBright) {
+    return plain("LIVESCAN_SetBright", {nChannel, nBright});
+}
 int LIVESCAN_SetContrast(int nChannel, int nContrast) {
     return plain("LIVESCAN_SetContrast", {nChannel, nContrast});
 }
@@ -84,8 +96,12 @@ int LIVESCAN_SetCaptWindow(int nChannel, int nOriginX, int nOriginY, int nWidth,
     return plain("LIVESCAN_SetCaptWindow", {nChannel, nOriginX, nOriginY, nWidth, nHeight});
 }
 
-int LIVESCAN_Setup() { return plain("LIVESCAN_Setup", {}); }
-int LIVESCAN_BeginCapture(int nChannel) { return plain("LIVESCAN_BeginCapture", {nChannel}); }
+int LIVESCAN_Setup() {
+    return plain("LIVESCAN_Setup", {});
+}
+int LIVESCAN_BeginCapture(int nChannel) {
+    return plain("LIVESCAN_BeginCapture", {nChannel});
+}
 
 int LIVESCAN_GetFPRawData(int nChannel, unsigned char* pRawData) {
     dbl::Call c("LIVESCAN_GetFPRawData", {nChannel});
@@ -97,13 +113,20 @@ int LIVESCAN_GetFPBmpData(int nChannel, unsigned char* /*pBmpData*/) {
     return plain("LIVESCAN_GetFPBmpData", {nChannel});
 }
 
-int LIVESCAN_EndCapture(int nChannel) { return plain("LIVESCAN_EndCapture", {nChannel}); }
-int LIVESCAN_IsSupportSetup() { return plain("LIVESCAN_IsSupportSetup", {}); }
-int LIVESCAN_GetVersion() { return plain("LIVESCAN_GetVersion", {}); }
+int LIVESCAN_EndCapture(int nChannel) {
+    return plain("LIVESCAN_EndCapture", {nChannel});
+}
+int LIVESCAN_IsSupportSetup() {
+    return plain("LIVESCAN_IsSupportSetup", {});
+}
+int LIVESCAN_GetVersion() {
+    return plain("LIVESCAN_GetVersion", {});
+}
 
 int LIVESCAN_GetDesc(char* pszDesc) {
     dbl::Call c("LIVESCAN_GetDesc", {});
-    if (pszDesc != nullptr && c.writes()) dbl::writeWide(pszDesc, kDescBytes, c.text("text", "测试扫描仪 test scanner"));
+    if (pszDesc != nullptr && c.writes())
+        dbl::writeWide(pszDesc, kDescBytes, c.text("text", "测试扫描仪 test scanner"));
     return c.result();
 }
 
@@ -128,4 +151,6 @@ int LIVESCAN_PlaySound(int nChannel, int cSoundCode1, int cSoundCode2) {
     return plain("LIVESCAN_PlaySound", {nChannel, cSoundCode1, cSoundCode2});
 }
 
-int LIVESCAN_SetGain(unsigned char gain) { return plain("LIVESCAN_SetGain", {gain}); }
+int LIVESCAN_SetGain(unsigned char gain) {
+    return plain("LIVESCAN_SetGain", {gain});
+}

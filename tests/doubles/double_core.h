@@ -25,7 +25,7 @@ void logLine(const std::string& line);
 // One call of an entry point: logs it, picks its scripted result (throwing if
 // the script says so) and answers what it should write.
 class Call {
-public:
+  public:
     Call(const char* name, std::initializer_list<long long> args);
     int result() const { return result_; }
     bool writes() const { return writes_; }
@@ -33,7 +33,7 @@ public:
     double real(const char* field, double fallback) const;
     std::string text(const char* field, const char* fallback) const;
 
-private:
+  private:
     std::string name_;
     int result_ = 1;
     bool writes_ = true;

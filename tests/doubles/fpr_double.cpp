@@ -30,7 +30,9 @@ int similarity(const dbl::Call& c, float* out) {
 
 }  // namespace
 
-void tervo_double_fpr_configure(const char* script) { dbl::configure(script); }
+void tervo_double_fpr_configure(const char* script) {
+    dbl::configure(script);
+}
 
 int FP_GetVersion(unsigned char* code) {
     dbl::Call c("FP_GetVersion", {});
@@ -42,7 +44,9 @@ int FP_GetVersion(unsigned char* code) {
     return c.result();
 }
 
-int FP_Begin() { return dbl::Call("FP_Begin", {}).result(); }
+int FP_Begin() {
+    return dbl::Call("FP_Begin", {}).result();
+}
 
 int FP_FeatureExtract(unsigned char cScannerType, unsigned char cFingerCode, unsigned char* /*img*/,
                       unsigned char* pFeatureData) {
@@ -60,7 +64,8 @@ int FP_ImageMatch(unsigned char* /*img*/, unsigned char* /*f*/, float* pfSimilar
 }
 
 int FP_Compress(unsigned char cScannerType, unsigned char cEnrolResult, unsigned char cFingerCode,
-                unsigned char* /*img*/, int nCompressRatio, unsigned char* pCompressedImgBuf, unsigned char* /*work*/) {
+                unsigned char* /*img*/, int nCompressRatio, unsigned char* pCompressedImgBuf,
+                unsigned char* /*work*/) {
     dbl::Call c("FP_Compress", {cScannerType, cEnrolResult, cFingerCode, nCompressRatio});
     fill(pCompressedImgBuf, kImageLen / 6, c, 0xC0);
     return c.result();
@@ -78,7 +83,8 @@ int FP_GetQualityScore(unsigned char* /*img*/, unsigned char* pnScore) {
     return c.result();
 }
 
-int FP_GenFeatureFromEmpty1(unsigned char cScannerType, unsigned char cFingerCode, unsigned char* pFeatureData) {
+int FP_GenFeatureFromEmpty1(unsigned char cScannerType, unsigned char cFingerCode,
+                            unsigned char* pFeatureData) {
     dbl::Call c("FP_GenFeatureFromEmpty1", {cScannerType, cFingerCode});
     fill(pFeatureData, kTemplateLen, c, 0);
     return c.result();
@@ -90,4 +96,6 @@ int FP_GenFeatureFromEmpty2(unsigned char cFingerCode, unsigned char* pFeatureDa
     return c.result();
 }
 
-int FP_End() { return dbl::Call("FP_End", {}).result(); }
+int FP_End() {
+    return dbl::Call("FP_End", {}).result();
+}
