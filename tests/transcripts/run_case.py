@@ -31,6 +31,7 @@ import argparse
 import difflib
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -140,7 +141,7 @@ def main():
     ap.add_argument("--program", required=True)
     ap.add_argument("--doubles", required=True)
     ap.add_argument("--case", required=True)
-    ap.add_argument("--emulator", nargs="*", default=[])
+    ap.add_argument("--emulator", default="", help="command line that runs a program built for another machine")
     ap.add_argument("--sanitized", action="store_true",
                     help="the program is built with sanitizers, whose dlopen interceptor hides the program's "
                          "run path from the dynamic loader: point LD_LIBRARY_PATH at the libraries too")
@@ -203,7 +204,7 @@ def main():
         stdin = sections.get(stdin_key, "") if stdin_key else ""
         if stdin_key and "noeol" in stdin_key.split():
             stdin = stdin[:-1] if stdin.endswith("\n") else stdin
-        run = subprocess.run(opts.emulator + [program] + args, input=stdin.encode(), stdout=subprocess.PIPE,
+        run = subprocess.run(shlex.split(opts.emulator) + [program] + args, input=stdin.encode(), stdout=subprocess.PIPE,
                              cwd=work, env=env, timeout=120)
 
         if opts.print:

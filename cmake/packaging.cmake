@@ -1,0 +1,57 @@
+# Installation and Debian packages: `tervo` with the two programs and the
+# contract headers, `tervo-standins` with the project's own libraries, so that
+# a board with the vendor's libraries installs the programs alone.
+include(GNUInstallDirs)
+
+# The stand-ins live in a directory of their own that the programs' default
+# run path names after the ordinary library directory.
+set(TERVO_STANDIN_LIBDIR ${CMAKE_INSTALL_LIBDIR}/tervo)
+
+install(TARGETS tervo tervo-dlopen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+install(FILES include/ID_Fpr.h include/ID_FprCap.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT programs)
+foreach(lib ID_Fpr ID_FprCap)
+  if(TARGET ${lib})
+    install(TARGETS ${lib} LIBRARY DESTINATION ${TERVO_STANDIN_LIBDIR} COMPONENT standins)
+  endif()
+endforeach()
+if(TARGET tervo-fpgen)
+  install(TARGETS tervo-fpgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT standins)
+endif()
+
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
+  set(deb_arch arm64)
+else()
+  set(deb_arch amd64)
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tervo)
+set(CPACK_PACKAGE_VENDOR "tervo project")
+set(CPACK_PACKAGE_CONTACT "tervo maintainers <maintainers@tervo.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console test tool for a fingerprint capture module and algorithm library")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_COMPONENTS_ALL programs standins)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_arch})
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME tervo)
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
+set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SUGGESTS tervo-standins)
+set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION
+    "console test tool for a fingerprint capture module and algorithm library\n"
+    "tervo and tervo-dlopen drive the capture library libID_FprCap.so and the algorithm library libID_Fpr.so\n"
+    "command by command and print result codes, timings, quality and similarity scores.")
+
+set(CPACK_DEBIAN_STANDINS_PACKAGE_NAME tervo-standins)
+set(CPACK_DEBIAN_STANDINS_PACKAGE_DEPENDS
+    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12), libjpeg62-turbo (>= 1:1.3.1), libpng16-16 (>= 1.6.2)")
+set(CPACK_COMPONENT_STANDINS_DESCRIPTION
+    "virtual scanner and reference algorithm library for tervo\n"
+    "Stand-ins for libID_FprCap.so and libID_Fpr.so: synthetic fingerprints, quality, minutiae, matching and\n"
+    "compression, so that every tervo command runs without the vendor's hardware and libraries.")
+
+include(CPack)
