@@ -18,6 +18,20 @@ if(TARGET tervo-fpgen)
   install(TARGETS tervo-fpgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT standins)
 endif()
 
+# Each package carries its copyright file and changelog, as Debian asks.
+set(changelog_gz ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
+execute_process(COMMAND gzip -n -9 -c ${PROJECT_SOURCE_DIR}/packaging/changelog OUTPUT_FILE ${changelog_gz})
+foreach(component programs standins)
+  if(component STREQUAL "programs")
+    set(package tervo)
+  else()
+    set(package tervo-standins)
+  endif()
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${changelog_gz}
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+endforeach()
+
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
   set(deb_arch arm64)
 else()
@@ -41,17 +55,17 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_NAME tervo)
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_DEPENDS "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12)")
 set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SUGGESTS tervo-standins)
-set(CPACK_COMPONENT_PROGRAMS_DESCRIPTION
-    "console test tool for a fingerprint capture module and algorithm library\n"
-    "tervo and tervo-dlopen drive the capture library libID_FprCap.so and the algorithm library libID_Fpr.so\n"
-    "command by command and print result codes, timings, quality and similarity scores.")
+string(CONCAT CPACK_COMPONENT_PROGRAMS_DESCRIPTION
+       "tervo and tervo-dlopen drive the capture library libID_FprCap.so and the\n"
+       "algorithm library libID_Fpr.so command by command and print result codes,\n"
+       "timings, quality and similarity scores.")
 
 set(CPACK_DEBIAN_STANDINS_PACKAGE_NAME tervo-standins)
 set(CPACK_DEBIAN_STANDINS_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12), libjpeg62-turbo (>= 1:1.3.1), libpng16-16 (>= 1.6.2)")
-set(CPACK_COMPONENT_STANDINS_DESCRIPTION
-    "virtual scanner and reference algorithm library for tervo\n"
-    "Stand-ins for libID_FprCap.so and libID_Fpr.so: synthetic fingerprints, quality, minutiae, matching and\n"
-    "compression, so that every tervo command runs without the vendor's hardware and libraries.")
+string(CONCAT CPACK_COMPONENT_STANDINS_DESCRIPTION
+       "Stand-ins for libID_FprCap.so and libID_Fpr.so: synthetic fingerprints,\n"
+       "quality, minutiae, matching and compression, so that every tervo command\n"
+       "runs without the vendor's hardware.")
 
 include(CPack)
