@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, from Debian's packages. Quiet and
-# quick when everything is already there.
+# Installs what the builds and the tests need, from Debian's packages: for the
+# native builds, and with "aarch64" also the cross toolchain, qemu-user and the
+# arm64 libraries. Quiet and quick when everything is already there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make binutils python3 libgtest-dev libgmock-dev libbenchmark-dev)
+native=(cmake g++ make binutils file python3 libgtest-dev libgmock-dev libbenchmark-dev)
 # The stand-in libraries list their own needs beside their sources.
+standin=()
 for list in standin/*/apt-packages.txt; do
   [ -f "$list" ] || continue
   while read -r pkg _; do
-    [ -n "$pkg" ] && [ "${pkg#\#}" = "$pkg" ] && packages+=("$pkg")
+    [ -n "$pkg" ] && [ "${pkg#\#}" = "$pkg" ] && standin+=("$pkg")
   done < "$list"
 done
+packages=("${native[@]}" "${standin[@]}")
+
+cross=0
+for arg in "$@"; do [ "$arg" = aarch64 ] && cross=1; done
+if [ $cross -eq 1 ]; then
+  packages+=(g++-aarch64-linux-gnu qemu-user dpkg-dev libgtest-dev:arm64)
+  for pkg in "${standin[@]}"; do packages+=("$pkg:arm64"); done
+fi
 
 missing=()
 for pkg in "${packages[@]}"; do
@@ -21,6 +31,9 @@ done
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
+if [ $cross -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+  $sudo dpkg --add-architecture arm64
+fi
 echo "installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

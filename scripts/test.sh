@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Builds and runs every test twice: a normal build, then one with the address
-# and undefined-behaviour sanitizers. Exits non-zero on any failure.
+# Builds and runs every test in each build: the native one, the native one with
+# the address and undefined-behaviour sanitizers, and the AArch64 cross build
+# under qemu-user (which also packages it). Name presets to run only those,
+# e.g. `bash scripts/test.sh aarch64`. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(default asan aarch64)
+bash scripts/setup.sh "${presets[@]}"
 
-for preset in default asan; do
+for preset in "${presets[@]}"; do
   start=$SECONDS
   echo "== $preset: configure and build"
   log="$(mktemp)"
@@ -16,5 +20,5 @@ for preset in default asan; do
   fi
   echo "== $preset: built in $((SECONDS - start)) s; testing"
   ctest --preset "$preset"
-  echo "== $preset: done in $((SECONDS - start)) s"
+  echo "== $preset: built and tested in $((SECONDS - start)) s"
 done

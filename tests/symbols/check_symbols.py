@@ -40,6 +40,8 @@ def main():
     ap.add_argument("--tervo", required=True)
     ap.add_argument("--tervo-dlopen", required=True)
     ap.add_argument("--runpath", required=True)
+    ap.add_argument("--machine", help="text that `file` must report for every artefact, e.g. 'ARM aarch64'")
+    ap.add_argument("--artefacts", nargs="*", default=[], help="further files for the --machine check")
     opts = ap.parse_args()
     problems = []
     fingerprint = {"libID_Fpr.so", "libID_FprCap.so"}
@@ -63,6 +65,12 @@ def main():
             problems.append(f"{path} carries DT_RPATH, which LD_LIBRARY_PATH cannot override")
         if dynamic(path, "RUNPATH") != [opts.runpath]:
             problems.append(f"{path} has run path {dynamic(path, 'RUNPATH')}, expected {opts.runpath}")
+
+    if opts.machine:
+        for path in [opts.tervo, opts.tervo_dlopen] + opts.artefacts:
+            kind = subprocess.run(["file", "-L", path], check=True, capture_output=True, text=True).stdout
+            if opts.machine not in kind:
+                problems.append(f"file says {kind.strip()}, expected {opts.machine}")
 
     for p in problems:
         print(p)
