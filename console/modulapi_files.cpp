@@ -1,11 +1,14 @@
 // Image and file utilities: the "./Fp.bmp" writer, the two file readers, the
 // millisecond clock and the hex dump.
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "modulapi.h"
 
@@ -54,10 +57,6 @@ extern "C" __attribute__((visibility("default"))) int WriteBMP(char* file, unsig
     buildBmpHeader(header, BMP_X, BMP_Y);
     std::memcpy(work, Input, pixels);
 
-    std::FILE* out = std::fopen(file, "wb");
-    if (out == nullptr) return 0;
-    std::fwrite(header, 1, sizeof header, out);
-
     // The BMP stores the bottom row first.
     unsigned char row[ImageLen];
     for (int j = 0; j < BMP_Y / 2; ++j) {
@@ -67,9 +66,29 @@ extern "C" __attribute__((visibility("default"))) int WriteBMP(char* file, unsig
         std::memcpy(top, bottom, rowLen);
         std::memcpy(bottom, row, rowLen);
     }
-    std::fseek(out, kBmpHeaderLen, SEEK_SET);
-    std::fwrite(work, 1, pixels, out);
-    std::fclose(out);
+
+    // Written beside the target and renamed into place once complete, so that
+    // a crash or a full disk never leaves a torn image where the last good
+    // capture was.
+    std::string temporary = std::string(file) + ".XXXXXX";
+    const int fd = mkstemp(&temporary[0]);
+    if (fd < 0) return 0;
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    std::FILE* out = fdopen(fd, "wb");
+    if (out == nullptr) {
+        close(fd);
+        unlink(temporary.c_str());
+        return 0;
+    }
+    bool written = std::fwrite(header, 1, sizeof header, out) == sizeof header;
+    written = written && std::fwrite(work, 1, pixels, out) == pixels;
+    written = (std::fclose(out) == 0) && written;
+    if (!written || std::rename(temporary.c_str(), file) != 0) {
+        unlink(temporary.c_str());
+        return 0;
+    }
     return 1;
 }
 

@@ -1,5 +1,10 @@
 // The "./Fp.bmp" writer, the file readers and the hex dump.
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/time.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include <algorithm>
 #include <cstdint>
@@ -96,6 +101,53 @@ TEST_F(Bmp, UncreatableFileReturnsZeroAndPrintsNothing) {
     auto image = gradient(256, 360);
     char name[] = "no/such/dir/Fp.bmp";
     EXPECT_EQ(printed([&] { EXPECT_EQ(WriteBMP(name, image.data(), 256, 360), 0); }), "");
+}
+
+// Files in the working directory other than the ones named.
+std::vector<std::string> strayFiles(const std::vector<std::string>& known) {
+    std::vector<std::string> stray;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(known.begin(), known.end(), name) == known.end()) stray.push_back(name);
+    }
+    return stray;
+}
+
+TEST_F(Bmp, AFailedWriteKeepsThePreviousImageWhole) {
+    auto image = gradient(256, 360);
+    char name[] = "Fp.bmp";
+    ASSERT_EQ(WriteBMP(name, image.data(), 256, 360), 1);
+    const std::string previous = readFile(name);
+
+    // A file-size limit below one image stands in for a full disk.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = saved;
+    tight.rlim_cur = 20000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    auto other = gradient(128, 720);
+    const int ret = WriteBMP(name, other.data(), 256, 360);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(ret, 0);
+    EXPECT_EQ(readFile(name), previous) << "the last good image survives";
+    EXPECT_EQ(strayFiles({"Fp.bmp"}), std::vector<std::string>{}) << "no temporary file is left behind";
+}
+
+TEST_F(Bmp, ReplacesTheFileWithOrdinaryPermissions) {
+    auto image = gradient(256, 360);
+    char name[] = "Fp.bmp";
+    writeFile(name, "old");
+    const mode_t saved = umask(022);
+    ASSERT_EQ(WriteBMP(name, image.data(), 256, 360), 1);
+    umask(saved);
+    struct stat st {};
+    ASSERT_EQ(stat(name, &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    EXPECT_EQ(st.st_size, 93238);
+    EXPECT_EQ(strayFiles({"Fp.bmp"}), std::vector<std::string>{});
 }
 
 class Reader : public InTempDir {};
