@@ -13,12 +13,6 @@
 #define TERVO_ALGORITHM_FIRST 0
 #endif
 
-unsigned char* pFea1 = nullptr;
-unsigned char* pFea2 = nullptr;
-unsigned char* pFingerBmp1 = nullptr;
-unsigned char* pFingerBmp2 = nullptr;
-unsigned char* pCompressBmp = nullptr;
-
 namespace {
 
 bool openScanner() {

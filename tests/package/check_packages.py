@@ -19,8 +19,11 @@ def main():
     opts = ap.parse_args()
     problems = []
     with tempfile.TemporaryDirectory() as out:
-        subprocess.run(["cpack", "--config", os.path.join(opts.build, "CPackConfig.cmake"), "-B", out],
-                       check=True, capture_output=True, text=True)
+        made = subprocess.run(["cpack", "--config", os.path.join(opts.build, "CPackConfig.cmake"), "-B", out],
+                              capture_output=True, text=True)
+        if made.returncode != 0:
+            print(made.stdout + made.stderr)
+            return 1
         expected = {
             "tervo": {"./usr/bin/tervo", "./usr/bin/tervo-dlopen", "./usr/include/ID_Fpr.h",
                       "./usr/include/ID_FprCap.h"},

@@ -1,5 +1,5 @@
 # Fails unless LIBRARY defines exactly the 21 LIVESCAN_ entry points of the
-# contract header plus the C++ LIVESCAN_SetGain(char), and has its own file
+# contract header plus LIVESCAN_SetGain(unsigned char), and has its own file
 # name as SONAME.
 find_program(NM nm REQUIRED)
 find_program(READELF readelf REQUIRED)
@@ -16,7 +16,7 @@ set(expected
   LIVESCAN_GetChannelCount LIVESCAN_GetContrast LIVESCAN_GetDesc LIVESCAN_GetErrorInfo LIVESCAN_GetFPBmpData
   LIVESCAN_GetFPRawData LIVESCAN_GetMaxImageSize LIVESCAN_GetVersion LIVESCAN_Init LIVESCAN_IsSupportSetup
   LIVESCAN_PlaySound LIVESCAN_SetBright LIVESCAN_SetBufferEmpty LIVESCAN_SetCaptWindow LIVESCAN_SetContrast
-  LIVESCAN_Setup _Z16LIVESCAN_SetGainc)
+  LIVESCAN_Setup LIVESCAN_SetGain)
 list(SORT expected)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported symbols differ\n  found:    ${names}\n  expected: ${expected}")

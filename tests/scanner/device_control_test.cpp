@@ -98,7 +98,8 @@ TEST_F(ControlTest, BadSettingsWarnOnStderrAndFallBackToDefaults) {
     ::testing::internal::CaptureStderr();
     const int opened = LIVESCAN_Init();
     const std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << "the console's stdout is compared byte for byte";
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "")
+        << "the console's stdout is compared byte for byte";
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 5) << errors;
     for (const char* name : {"FINGER", "LATENCY_MS", "FAULTS", "LINK_LOSS", "REPLAY"})

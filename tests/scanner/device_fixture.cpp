@@ -7,7 +7,8 @@
 namespace scannertest {
 
 void clearScannerSettings() {
-    for (const char* name : {"FINGER", "SEED", "REPLAY", "NO_FINGER", "LATENCY_MS", "FAULTS", "LINK_LOSS", "LOG"})
+    for (const char* name :
+         {"FINGER", "SEED", "REPLAY", "NO_FINGER", "LATENCY_MS", "FAULTS", "LINK_LOSS", "LOG"})
         unsetenv((std::string("TERVO_SCANNER_") + name).c_str());
 }
 

@@ -11,7 +11,7 @@
 #include "ID_FprCap.h"
 #include "plane.h"
 
-int LIVESCAN_SetGain(char gain);
+extern "C" int LIVESCAN_SetGain(unsigned char gain);
 
 namespace scannertest {
 
@@ -23,7 +23,7 @@ constexpr std::uint8_t kUntouched = 0xab;
 void clearScannerSettings();
 
 class DeviceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

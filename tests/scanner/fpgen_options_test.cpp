@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "fpgen_options.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -20,8 +20,8 @@ TEST(FpgenOptions, DefaultsToEightImpressionsOfFingerOne) {
 
 TEST(FpgenOptions, ReadsEveryOption) {
     Options options;
-    ASSERT_EQ(parseOptions({"--fingers", "3-100", "--impressions", "4", "--seed", "99", "--png", "p.png", "--out",
-                            "o"},
+    ASSERT_EQ(parseOptions({"--fingers", "3-100", "--impressions", "4", "--seed", "99", "--png", "p.png",
+                            "--out", "o"},
                            options),
               "");
     EXPECT_EQ(options.firstFinger, 3);

@@ -24,12 +24,13 @@ int runGenerator(const std::string& arguments) {
 }
 
 class GeneratorTest : public DeviceTest {
-protected:
+  protected:
     void SetUp() override {
         DeviceTest::SetUp();
         // One folder per test: CTest may run the tests of this file side by side.
-        folder_ = fs::path(::testing::TempDir()) /
-                  ("scanner_fpgen_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        folder_ =
+            fs::path(::testing::TempDir()) /
+            ("scanner_fpgen_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder_);
     }
     void TearDown() override {

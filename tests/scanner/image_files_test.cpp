@@ -1,10 +1,11 @@
+#include "image_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "image_files.h"
 #include "sensor_geometry.h"
 
 namespace {
@@ -43,7 +44,10 @@ TEST(BmpWriter, UsesTheConsoleFileLayout) {
     EXPECT_EQ(little(bytes, 22, 4), 360u) << "positive height: bottom-up rows";
     EXPECT_EQ(little(bytes, 26, 2), 1u);
     EXPECT_EQ(little(bytes, 28, 2), 8u);
-    for (int i = 0; i < 256; i += 51) EXPECT_EQ(little(bytes, 54 + 4 * i, 4), static_cast<std::uint32_t>(i * 0x010101));
+    for (std::size_t at = 30; at < 54; ++at)
+        EXPECT_EQ(bytes[at], 0) << "no compression, sizes or counts: " << at;
+    for (int i = 0; i < 256; i += 51)
+        EXPECT_EQ(little(bytes, 54 + 4 * i, 4), static_cast<std::uint32_t>(i * 0x010101));
     EXPECT_EQ(0, std::memcmp(&bytes[1078], image.row(359), 256)) << "first stored row is the bottom row";
     EXPECT_EQ(0, std::memcmp(&bytes[1078 + 359 * 256], image.row(0), 256));
 }
@@ -61,7 +65,8 @@ TEST(BmpReader, AppliesThePaletteAndReadsTopDownRows) {
     const GrayImage image = gradient(4, 2);
     std::vector<std::uint8_t> bytes = fpsynth::encodeGrayBmp(image);
     // Inverted palette, negative height (top-down rows).
-    for (int i = 0; i < 256; ++i) bytes[54 + 4 * i] = bytes[55 + 4 * i] = bytes[56 + 4 * i] = static_cast<std::uint8_t>(255 - i);
+    for (int i = 0; i < 256; ++i)
+        bytes[54 + 4 * i] = bytes[55 + 4 * i] = bytes[56 + 4 * i] = static_cast<std::uint8_t>(255 - i);
     const std::int32_t topDown = -2;
     std::memcpy(&bytes[22], &topDown, 4);
     const std::optional<GrayImage> decoded = fpsynth::decodeBmp(bytes);
@@ -92,8 +97,10 @@ TEST(BmpReader, ConvertsColourToLuminance) {
 TEST(BmpReader, RejectsMalformedFiles) {
     const std::vector<std::uint8_t> good = fpsynth::encodeGrayBmp(gradient(8, 8));
     EXPECT_FALSE(fpsynth::decodeBmp({}));
-    EXPECT_FALSE(fpsynth::decodeBmp(std::vector<std::uint8_t>(good.begin(), good.begin() + 40))) << "short header";
-    EXPECT_FALSE(fpsynth::decodeBmp(std::vector<std::uint8_t>(good.begin(), good.end() - 1))) << "short pixels";
+    EXPECT_FALSE(fpsynth::decodeBmp(std::vector<std::uint8_t>(good.begin(), good.begin() + 40)))
+        << "short header";
+    EXPECT_FALSE(fpsynth::decodeBmp(std::vector<std::uint8_t>(good.begin(), good.end() - 1)))
+        << "short pixels";
     EXPECT_FALSE(fpsynth::decodeBmp(std::vector<std::uint8_t>(2000, 0x41))) << "garbage";
     auto patched = [&](std::size_t at, std::uint32_t value) {
         std::vector<std::uint8_t> bytes = good;
@@ -109,7 +116,8 @@ TEST(BmpReader, RejectsMalformedFiles) {
 }
 
 TEST(PgmReader, ReadsEightAndSixteenBitSamples) {
-    const std::optional<GrayImage> eight = fpsynth::decodePgm(pgm("P5\n# scanner dump\n3 1\n255\n", {0, 128, 255}));
+    const std::optional<GrayImage> eight =
+        fpsynth::decodePgm(pgm("P5\n# scanner dump\n3 1\n255\n", {0, 128, 255}));
     ASSERT_TRUE(eight);
     EXPECT_EQ(eight->values, (std::vector<std::uint8_t>{0, 128, 255}));
     const std::optional<GrayImage> wide = fpsynth::decodePgm(pgm("P5 2 1 65535 ", {0xff, 0xff, 0x80, 0x00}));

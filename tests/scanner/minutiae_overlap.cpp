@@ -18,7 +18,8 @@ std::optional<MasterPoint> masterToSensor(const AnalysedImpression& impression, 
     const double c = std::cos(rotation), s = std::sin(rotation);
     MasterPoint sensor{fpsynth::kSensorWidth / 2.0, fpsynth::kSensorHeight / 2.0};
     for (int round = 0; round < 12; ++round) {
-        const MasterPoint seen = fpsynth::sensorToMaster(impression.plan, *impression.master, sensor.x, sensor.y);
+        const MasterPoint seen =
+            fpsynth::sensorToMaster(impression.plan, *impression.master, sensor.x, sensor.y);
         const double ex = target.x - seen.x, ey = target.y - seen.y;
         sensor.x += c * ex + s * ey;
         sensor.y += -s * ex + c * ey;
@@ -34,7 +35,8 @@ bool covers(const AnalysedImpression& impression, MasterPoint point) {
     // Stay clear of the foreground's edge, where extraction is unreliable.
     for (int v = -12; v <= 12; v += 12)
         for (int u = -12; u <= 12; u += 12)
-            if (!impression.foreground.contains(x + u, y + v) || !impression.foreground.at(x + u, y + v)) return false;
+            if (!impression.foreground.contains(x + u, y + v) || !impression.foreground.at(x + u, y + v))
+                return false;
     return true;
 }
 
@@ -70,7 +72,8 @@ double minutiaeOverlap(const AnalysedImpression& a, const AnalysedImpression& b,
             const double d = std::hypot(first[i].x - second[j].x, first[i].y - second[j].y);
             if (d <= tolerance) pairs.push_back({d, i, j});
         }
-    std::sort(pairs.begin(), pairs.end(), [](const Pair& l, const Pair& r) { return l.distance < r.distance; });
+    std::sort(pairs.begin(), pairs.end(),
+              [](const Pair& l, const Pair& r) { return l.distance < r.distance; });
     std::vector<bool> usedFirst(first.size()), usedSecond(second.size());
     int matched = 0;
     for (const Pair& pair : pairs) {

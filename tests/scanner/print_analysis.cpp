@@ -13,7 +13,7 @@ constexpr double kPi = 3.141592653589793;
 
 // Sum of the values in [x0, x1) x [y0, y1) from a summed-area table.
 class SummedArea {
-public:
+  public:
     explicit SummedArea(const GrayImage& image)
         : width_(image.width + 1), sums_(static_cast<std::size_t>(width_) * (image.height + 1), 0) {
         for (int y = 0; y < image.height; ++y)
@@ -25,7 +25,7 @@ public:
         return sums_[index(x1, y1)] - sums_[index(x0, y1)] - sums_[index(x1, y0)] + sums_[index(x0, y0)];
     }
 
-private:
+  private:
     std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
     int width_;
     std::vector<long> sums_;

@@ -2,7 +2,6 @@
 // algorithm depends on must lie where real 500 ppi prints put them.
 #include <gtest/gtest.h>
 
-
 #include "image_files.h"
 #include "minutiae_overlap.h"
 #include "synthetic_fingers.h"

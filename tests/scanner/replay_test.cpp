@@ -13,22 +13,25 @@ using fpsynth::GrayImage;
 GrayImage pattern(int width, int height, int salt) {
     GrayImage image(width, height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) image.at(x, y) = static_cast<std::uint8_t>((x * 3 + y * 5 + salt) % 250);
+        for (int x = 0; x < width; ++x)
+            image.at(x, y) = static_cast<std::uint8_t>((x * 3 + y * 5 + salt) % 250);
     return image;
 }
 
 void writePgm(const fs::path& path, const GrayImage& image) {
     std::ofstream file(path, std::ios::binary);
     file << "P5\n" << image.width << " " << image.height << "\n255\n";
-    file.write(reinterpret_cast<const char*>(image.values.data()), static_cast<std::streamsize>(image.values.size()));
+    file.write(reinterpret_cast<const char*>(image.values.data()),
+               static_cast<std::streamsize>(image.values.size()));
 }
 
 class ReplayTest : public DeviceTest {
-protected:
+  protected:
     void SetUp() override {
         DeviceTest::SetUp();
         folder_ = fs::path(::testing::TempDir()) /
-                  ("scanner_replay_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                  ("scanner_replay_" +
+                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
     }
@@ -40,7 +43,7 @@ protected:
 };
 
 TEST_F(ReplayTest, ServesFilesInNameOrderFittedToTheSensor) {
-    const GrayImage small = pattern(100, 50, 1);  // padded with white, centred
+    const GrayImage small = pattern(100, 50, 1);   // padded with white, centred
     const GrayImage large = pattern(300, 400, 2);  // cropped around its centre
     const GrayImage exact = pattern(256, 360, 3);
     ASSERT_TRUE(fpsynth::writeGrayBmp((folder_ / "a.bmp").string(), small));

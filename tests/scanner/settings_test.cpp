@@ -65,10 +65,11 @@ TEST(LinkLoss, ParsesCountCodeAndDelay) {
 }
 
 class EnvironmentSettings : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
-        for (const char* name : {"TERVO_SCANNER_FINGER", "TERVO_SCANNER_SEED", "TERVO_SCANNER_LATENCY_MS",
-                                 "TERVO_SCANNER_NO_FINGER", "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS"})
+        for (const char* name :
+             {"TERVO_SCANNER_FINGER", "TERVO_SCANNER_SEED", "TERVO_SCANNER_LATENCY_MS",
+              "TERVO_SCANNER_NO_FINGER", "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS"})
             unsetenv(name);
     }
 };

@@ -137,7 +137,7 @@ TEST(Impressions, DistortionLeavesTheFirmContactRegionInPlace) {
 }
 
 class SyntheticFingerTest : public ::testing::Test {
-protected:
+  protected:
     fpsynth::SyntheticFingers fingers;
 };
 

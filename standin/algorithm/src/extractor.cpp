@@ -1,0 +1,56 @@
+#include "extractor.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "enhancement.h"
+#include "quality.h"
+#include "ridge_fields.h"
+#include "thinning.h"
+
+namespace tervo::fpr {
+namespace {
+
+// A mask cell covers 2x2 blocks; it is print when at least half of the blocks inside the image are.
+void fillMask(const RidgeFields& fields, FeatureTemplate& t) {
+    constexpr int kBlocksPerCell = kMaskCell / kBlockSize;
+    for (int cy = 0; cy < kMaskRows; ++cy) {
+        for (int cx = 0; cx < kMaskColumns; ++cx) {
+            int inside = 0, print = 0;
+            for (int by = cy * kBlocksPerCell; by < (cy + 1) * kBlocksPerCell && by < kBlocksY; ++by) {
+                for (int bx = cx * kBlocksPerCell; bx < (cx + 1) * kBlocksPerCell; ++bx) {
+                    ++inside;
+                    print += fields.foreground[fields.index(bx, by)];
+                }
+            }
+            t.mask[cy * kMaskColumns + cx] = 2 * print >= inside && print > 0 ? 1 : 0;
+        }
+    }
+}
+
+}  // namespace
+
+FeatureTemplate extractFeatures(const Pixels& pixels, std::uint8_t scannerType, std::uint8_t fingerCode) {
+    FeatureTemplate t;
+    t.scannerType = scannerType;
+    t.fingerCode = fingerCode;
+    const RidgeFields fields = analyseRidges(pixels);
+    t.quality = qualityScore(fields);
+    if (fields.foregroundBlocks == 0) return t;
+    double periodSum = 0.0;
+    for (int i = 0; i < kBlockCount; ++i) periodSum += fields.foreground[i] ? fields.period[i] : 0.0F;
+    t.periodTenths = static_cast<std::uint8_t>(
+        std::clamp(std::lround(10.0 * periodSum / fields.foregroundBlocks), 0L, 255L));
+    fillMask(fields, t);
+    std::vector<std::uint8_t> ridges = enhanceAndBinarise(pixels, fields);
+    thin(ridges, kWidth, kHeight);
+    t.minutiae = detectMinutiae(ridges, fields);
+    if (t.minutiae.size() > kMaxTemplateMinutiae) t.minutiae.resize(kMaxTemplateMinutiae);
+    return t;
+}
+
+std::uint8_t qualityOfImage(const Pixels& pixels) {
+    return qualityScore(analyseRidges(pixels));
+}
+
+}  // namespace tervo::fpr

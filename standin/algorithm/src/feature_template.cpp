@@ -1,0 +1,101 @@
+#include "feature_template.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "checksum.h"
+#include "geometry.h"
+
+namespace tervo::fpr {
+namespace {
+
+constexpr std::uint8_t kMagic[4] = {'T', 'V', 'F', 'T'};
+constexpr std::uint8_t kVersion = 1;
+constexpr std::uint8_t kFlagEmpty = 0x01;
+constexpr std::size_t kMaskOffset = 16;
+constexpr std::size_t kMaskBytes = (kMaskBits + 7) / 8;
+constexpr std::size_t kMinutiaeOffset = 64;
+constexpr std::size_t kMinutiaSize = 4;
+constexpr std::size_t kChecksumOffset = kTemplateSize - 4;
+constexpr float kTwoPi = 6.28318530717959F;
+
+static_assert(kMaskOffset + kMaskBytes <= kMinutiaeOffset, "mask overflow");
+static_assert(kMinutiaeOffset + kMinutiaSize * kMaxTemplateMinutiae <= kChecksumOffset, "template overflow");
+
+std::uint32_t quantiseAngle(float angle) {
+    const long q = std::lround(angle / kTwoPi * 256.0F);
+    return static_cast<std::uint32_t>(((q % 256) + 256) % 256);
+}
+
+bool allZero(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] != 0) return false;
+    }
+    return true;
+}
+
+std::uint32_t packMinutia(const Minutia& m) {
+    const std::uint32_t reliability =
+        static_cast<std::uint32_t>(std::lround(std::min<int>(m.reliability, 100) * 0.63));
+    return static_cast<std::uint32_t>(m.x & 0xFF) | static_cast<std::uint32_t>(m.y & 0x1FF) << 8 |
+           quantiseAngle(m.angle) << 17 | (m.type == MinutiaType::Bifurcation ? 1U : 0U) << 25 |
+           reliability << 26;
+}
+
+}  // namespace
+
+void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
+    std::memset(out, 0, kTemplateSize);
+    std::memcpy(out, kMagic, 4);
+    out[4] = kVersion;
+    out[5] = t.empty ? kFlagEmpty : 0;
+    out[6] = t.fingerCode;
+    out[7] = t.scannerType;
+    out[8] = std::min<std::uint8_t>(t.quality, 100);
+    const std::size_t count = t.empty ? 0 : std::min<std::size_t>(t.minutiae.size(), kMaxTemplateMinutiae);
+    out[9] = static_cast<std::uint8_t>(count);
+    out[10] = t.periodTenths;
+    if (!t.empty) {
+        for (int i = 0; i < kMaskBits; ++i) {
+            if (t.mask[i]) out[kMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        writeLe32(out + kMinutiaeOffset + i * kMinutiaSize, packMinutia(t.minutiae[i]));
+    writeLe32(out + kChecksumOffset, crc32(out, kChecksumOffset));
+}
+
+bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
+    if (std::memcmp(in, kMagic, 4) != 0 || in[4] != kVersion) return false;
+    if (readLe32(in + kChecksumOffset) != crc32(in, kChecksumOffset)) return false;
+    if ((in[5] & ~kFlagEmpty) != 0 || !allZero(in + 11, 5) || !allZero(in + kMaskOffset + kMaskBytes, 2))
+        return false;
+    if constexpr (kMaskBits % 8 != 0) {
+        if ((in[kMaskOffset + kMaskBytes - 1] >> (kMaskBits % 8)) != 0) return false;  // bits past the grid
+    }
+    const std::size_t count = in[9];
+    out.empty = (in[5] & kFlagEmpty) != 0;
+    if (count > kMaxTemplateMinutiae || (out.empty && count != 0) || in[8] > 100) return false;
+    const std::size_t used = kMinutiaeOffset + count * kMinutiaSize;
+    if (!allZero(in + used, kChecksumOffset - used)) return false;
+    out.fingerCode = in[6];
+    out.scannerType = in[7];
+    out.quality = in[8];
+    out.periodTenths = in[10];
+    for (int i = 0; i < kMaskBits; ++i) out.mask[i] = (in[kMaskOffset + i / 8] >> (i % 8)) & 1U;
+    out.minutiae.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t w = readLe32(in + kMinutiaeOffset + i * kMinutiaSize);
+        Minutia& m = out.minutiae[i];
+        m.x = static_cast<int>(w & 0xFF);
+        m.y = static_cast<int>((w >> 8) & 0x1FF);
+        if (m.y >= kHeight) return false;
+        m.angle = static_cast<float>((w >> 17) & 0xFF) * (kTwoPi / 256.0F);
+        m.type = ((w >> 25) & 1U) ? MinutiaType::Bifurcation : MinutiaType::Ending;
+        m.reliability =
+            static_cast<std::uint8_t>(std::lround(static_cast<float>(w >> 26) * (100.0F / 63.0F)));
+    }
+    return true;
+}
+
+}  // namespace tervo::fpr

@@ -1,0 +1,62 @@
+// The 512-byte feature template.
+//
+//   offset size  field
+//        0    4  magic "TVFT"
+//        4    1  layout version (1)
+//        5    1  flags: bit 0 = empty template (made without an image); other bits 0
+//        6    1  finger code as given to the extractor
+//        7    1  scanner type as given to the extractor
+//        8    1  image quality 0..100
+//        9    1  minutia count n, at most kMaxTemplateMinutiae
+//       10    1  mean ridge period in tenths of a pixel (0 when unknown)
+//       11    5  zero
+//       16   46  foreground mask on a 16x16-pixel grid, 16 columns by 23 rows, row-major, bit i of the
+//                grid in byte i / 8 at bit i % 8
+//       62    2  zero
+//       64  4*n  minutiae, most reliable first, each a little-endian 32-bit word:
+//                bits 0..7 x, bits 8..16 y, bits 17..24 direction (256 steps per turn),
+//                bit 25 type (1 = bifurcation), bits 26..31 reliability in 64 steps
+//        .    .  zero up to offset 508
+//      508    4  CRC-32 of bytes 0..507, little-endian
+#ifndef TERVO_FPR_FEATURE_TEMPLATE_H
+#define TERVO_FPR_FEATURE_TEMPLATE_H
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "minutiae.h"
+
+namespace tervo::fpr {
+
+constexpr int kMaxTemplateMinutiae = 100;
+constexpr int kMaskCell = 16;
+constexpr int kMaskColumns = 16;
+constexpr int kMaskRows = 23;
+constexpr int kMaskBits = kMaskColumns * kMaskRows;
+
+struct FeatureTemplate {
+    bool empty = false;
+    std::uint8_t fingerCode = 0;
+    std::uint8_t scannerType = 0;
+    std::uint8_t quality = 0;
+    std::uint8_t periodTenths = 0;
+    std::vector<Minutia> minutiae;               // at most kMaxTemplateMinutiae are written
+    std::array<std::uint8_t, kMaskBits> mask{};  // 1 where the cell holds print
+
+    bool maskAt(float x, float y) const {
+        const int cx = static_cast<int>(x) / kMaskCell, cy = static_cast<int>(y) / kMaskCell;
+        return x >= 0 && y >= 0 && cx < kMaskColumns && cy < kMaskRows && mask[cy * kMaskColumns + cx];
+    }
+};
+
+// Writes exactly kTemplateSize bytes.
+void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out);
+
+// Reads exactly kTemplateSize bytes. Returns false for a wrong magic, version or checksum, or any field
+// out of its range; then out is unspecified.
+bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out);
+
+}  // namespace tervo::fpr
+
+#endif

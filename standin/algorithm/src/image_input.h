@@ -1,0 +1,37 @@
+// Reading the two image forms the console hands over: a raw 256x360 image (top row first) or the whole
+// content of a 93238-byte 8-bit BMP file with bottom-up or top-down rows.
+#ifndef TERVO_FPR_IMAGE_INPUT_H
+#define TERVO_FPR_IMAGE_INPUT_H
+
+#include <array>
+#include <cstdint>
+
+#include "geometry.h"
+
+namespace tervo::fpr {
+
+enum class ImageForm : std::uint8_t { Raw = 0, BmpBottomUp = 1, BmpTopDown = 2 };
+
+using Pixels = std::array<std::uint8_t, kPixelCount>;  // gray levels, top row first
+
+struct DecodedImage {
+    ImageForm form = ImageForm::Raw;
+    Pixels pixels{};
+};
+
+// True when the buffer starts with the BMP signature: such a buffer is held to the full header check and
+// never falls back to being read as a raw image.
+bool claimsToBeBmp(const std::uint8_t* buffer);
+
+// Full header check of a 256x360 8-bit uncompressed BMP with a 256-entry palette. On success tells the
+// row order. Reads only the first kBmpHeaderSize bytes.
+bool parseBmpHeader(const std::uint8_t* buffer, ImageForm& form);
+
+// Decodes either form into top-row-first gray levels (BMP pixels go through the palette's luminance).
+// Returns GA_OK, GA_E_INVALID_PARAMETER for a null buffer or GA_E_FILEIILEGAL for a broken BMP.
+// Reads at most kBmpFileSize bytes.
+int decodeImage(const std::uint8_t* buffer, DecodedImage& out);
+
+}  // namespace tervo::fpr
+
+#endif

@@ -1,0 +1,110 @@
+#include "jpeg_codec.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// libjpeg's header uses FILE without declaring it, so it must come after <cstdio>.
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
+
+namespace tervo::fpr {
+namespace {
+
+// The library reports fatal errors through error_exit, which must not return; jumping back to the
+// caller is its documented way out. Only plain C data lives in the frames it jumps over.
+struct ErrorTrap {
+    jpeg_error_mgr manager;
+    std::jmp_buf back;
+};
+
+void onFatalError(j_common_ptr info) {
+    ErrorTrap* trap = reinterpret_cast<ErrorTrap*>(info->err);
+    std::longjmp(trap->back, 1);
+}
+
+void onMessage(j_common_ptr, int) {}  // warnings on corrupt data are answered by the result, not printed
+
+bool encodeInto(const Pixels& pixels, int quality, unsigned char** buffer, unsigned long* size) {
+    jpeg_compress_struct info;
+    ErrorTrap trap;
+    info.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = onFatalError;
+    trap.manager.emit_message = onMessage;
+    if (setjmp(trap.back)) {
+        jpeg_destroy_compress(&info);
+        return false;
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, buffer, size);
+    info.image_width = kWidth;
+    info.image_height = kHeight;
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    info.optimize_coding = TRUE;  // optimal Huffman tables: a few percent smaller at no loss
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row =
+            const_cast<JSAMPROW>(pixels.data() + static_cast<std::size_t>(info.next_scanline) * kWidth);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return true;
+}
+
+bool decodeFrom(const std::uint8_t* data, std::size_t length, Pixels& out) {
+    jpeg_decompress_struct info;
+    ErrorTrap trap;
+    info.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = onFatalError;
+    trap.manager.emit_message = onMessage;
+    if (setjmp(trap.back)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(length));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK || info.image_width != kWidth ||
+        info.image_height != kHeight || info.num_components != 1) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    info.out_color_space = JCS_GRAYSCALE;
+    jpeg_start_decompress(&info);
+    if (info.output_width != kWidth || info.output_height != kHeight || info.output_components != 1) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = out.data() + static_cast<std::size_t>(info.output_scanline) * kWidth;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    // A stream cut short is padded by the library with a warning; it counts as corrupt here.
+    const bool clean = trap.manager.num_warnings == 0;
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return clean;
+}
+
+}  // namespace
+
+bool encodeJpeg(const Pixels& pixels, int quality, std::vector<std::uint8_t>& out) {
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    const bool ok = encodeInto(pixels, quality, &buffer, &size);
+    if (ok && buffer != nullptr) out.assign(buffer, buffer + size);
+    std::free(buffer);
+    return ok && !out.empty();
+}
+
+bool decodeJpeg(const std::uint8_t* data, std::size_t length, Pixels& out) {
+    if (data == nullptr || length == 0) return false;
+    return decodeFrom(data, length, out);
+}
+
+}  // namespace tervo::fpr

@@ -1,0 +1,36 @@
+// The virtual scanner's own settings, read from TERVO_SCANNER_* environment
+// variables each time the device is opened. A bad value is reported on
+// stderr in one line and replaced by its default.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace scanner {
+
+struct LinkLossPlan {
+    int failingCaptures = 0;  // 0: the link never drops
+    int code = -1;            // -1 or -2, as a real device reports a lost link
+    int afterCaptures = 0;    // good captures before the link drops
+};
+
+struct ScannerSettings {
+    int finger = 1;
+    std::uint64_t seed = 0;
+    std::string replayFolder;  // empty: synthetic fingers
+    bool noFinger = false;
+    int latencyMs = 0;
+    std::string faultText;     // parsed by FaultPlan
+    std::string linkLossText;  // kept to notice a changed plan
+    LinkLossPlan linkLoss;
+    std::string logPath;  // empty: no call log; "stderr" for the error stream
+};
+
+// Reads the environment; `diagnostics` receives one line per bad setting.
+ScannerSettings readScannerSettings(std::ostream& diagnostics);
+
+// Parses K[:CODE[:AFTER]]; returns an error description or an empty string.
+std::string parseLinkLoss(const std::string& text, LinkLossPlan& plan);
+
+}  // namespace scanner

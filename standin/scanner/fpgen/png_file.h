@@ -1,0 +1,13 @@
+// Writes an 8-bit grayscale image as a PNG (for documentation pictures).
+#pragma once
+
+#include <string>
+
+#include "plane.h"
+
+namespace fpgen {
+
+// Returns false (and leaves no partial file behind) when the file cannot be written.
+bool writeGrayPng(const std::string& path, const fpsynth::GrayImage& image);
+
+}  // namespace fpgen

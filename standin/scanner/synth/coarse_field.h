@@ -1,0 +1,24 @@
+// A smooth field sampled on a coarse grid over the sensor window and read back
+// by bilinear interpolation: per-impression variations (contact edge,
+// illumination) cost a few hundred evaluations instead of one per pixel.
+#pragma once
+
+#include "plane.h"
+#include "smooth_field.h"
+
+namespace fpsynth {
+
+class CoarseField {
+  public:
+    static constexpr int kStep = 8;
+
+    CoarseField(const SmoothField& field, int width, int height);
+    float at(int x, int y) const {
+        return sampleBilinear(grid_, static_cast<float>(x) / kStep, static_cast<float>(y) / kStep, 0.0f);
+    }
+
+  private:
+    FloatPlane grid_;
+};
+
+}  // namespace fpsynth

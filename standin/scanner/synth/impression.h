@@ -1,0 +1,61 @@
+// One impression of a master print: how the finger was put on the sensor
+// this time (placement, plastic distortion, contact, pressure, skin
+// condition) and the image the sensor sees.
+//
+// Plastic distortion follows Cappelli, Maio and Maltoni (2001, "Modelling
+// plastic distortion in fingerprint images"): a region around the first
+// point of contact stays put, the skin far from it follows a small extra
+// rotation and slip, and a smooth brake blends the two in between.
+#pragma once
+
+#include "master_print.h"
+#include "plane.h"
+
+namespace fpsynth {
+
+struct PlacementPlan {
+    double shiftX = 0.0;  // pixels, within +-20
+    double shiftY = 0.0;
+    double rotation = 0.0;  // radians, within +-15 degrees
+    // Plastic distortion, in master coordinates.
+    double contactX = 0.0;
+    double contactY = 0.0;
+    double firmRadius = 50.0;
+    double transitionWidth = 90.0;
+    double slipRotation = 0.0;
+    double slipX = 0.0;
+    double slipY = 0.0;
+};
+
+struct ContactPlan {
+    double pressure = 0.5;  // 0 light touch .. 1 hard press
+    double moisture = 0.0;  // -1 dry .. 1 wet, added to the finger's own moisture map
+    double tiltX = 0.0;     // finger rolled sideways: contact level change per 100 pixels
+    double tiltY = 0.0;
+    double noiseDeviation = 6.0;  // gray levels
+    double background = 235.0;
+    double ridgeGray = 60.0;
+};
+
+struct ImpressionPlan {
+    FingerIdentity identity;
+    int impression = 1;
+    PlacementPlan placement;
+    ContactPlan contact;
+};
+
+// Impression numbers count from 1; the plan depends only on the identity and the number.
+ImpressionPlan planImpression(const FingerIdentity& identity, int impression);
+
+struct MasterPoint {
+    double x;
+    double y;
+};
+
+// Where sensor pixel (x, y) looks on the master print.
+MasterPoint sensorToMaster(const ImpressionPlan& plan, const MasterPrint& master, double x, double y);
+
+// The sensor image: kSensorWidth x kSensorHeight, top row first, dark ridges on a light background.
+GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan);
+
+}  // namespace fpsynth

@@ -1,0 +1,151 @@
+#include "orientation_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fpsynth {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+// Typical fingertip outline (see finger_pad.h), for the lean of the upper ridges.
+constexpr double kTipHalfWidth = 125.0;
+constexpr double kTipHalfHeight = 185.0;
+
+SingularPoint makePoint(RandomStream& random, double x, double y) {
+    SingularPoint point;
+    point.x = x;
+    point.y = y;
+    // The correction b sin(2 alpha) leaves the four axis directions alone, so
+    // the flow far from the singular points stays level; |b| < 1/2 keeps the
+    // corrected angle monotonic, so the point keeps its index.
+    point.bend = random.uniform(-0.3, 0.3);
+    return point;
+}
+
+// Angle of (x, y) as seen from the point, in mathematical orientation (y up), bent.
+double bentAngle(const SingularPoint& point, double x, double y) {
+    const double alpha = std::atan2(point.y - y, x - point.x);
+    return alpha + point.bend * std::sin(2.0 * alpha);
+}
+
+}  // namespace
+
+const char* patternClassName(PatternClass pattern) {
+    switch (pattern) {
+        case PatternClass::Arch:
+            return "arch";
+        case PatternClass::TentedArch:
+            return "tented arch";
+        case PatternClass::LeftLoop:
+            return "left loop";
+        case PatternClass::RightLoop:
+            return "right loop";
+        case PatternClass::Whorl:
+            return "whorl";
+    }
+    return "unknown";
+}
+
+OrientationModel::OrientationModel(RandomStream& random, double centreX, double centreY)
+    : pattern_(drawPattern(random)), wobble_(random, 180.0, 420.0) {
+    wobbleAmplitude_ = random.uniform(0.05, 0.14);
+    tipX_ = centreX;
+    tipY_ = centreY;
+    placeSingularPoints(random, centreX, centreY);
+    highestSingularY_ = cores_.empty() ? archCentreY_ : cores_.front().y;
+    for (const SingularPoint& core : cores_) highestSingularY_ = std::min(highestSingularY_, core.y);
+}
+
+PatternClass OrientationModel::drawPattern(RandomStream& random) {
+    // Natural class frequencies (Wilson, Candela and Watson, 1994):
+    // arch 3.7 %, tented arch 2.9 %, left loop 33.8 %, right loop 31.7 %, whorl 27.9 %.
+    const double draw = random.uniform(0.0, 100.0);
+    if (draw < 3.7) return PatternClass::Arch;
+    if (draw < 6.6) return PatternClass::TentedArch;
+    if (draw < 40.4) return PatternClass::LeftLoop;
+    if (draw < 72.1) return PatternClass::RightLoop;
+    return PatternClass::Whorl;
+}
+
+void OrientationModel::placeSingularPoints(RandomStream& random, double centreX, double centreY) {
+    const double coreX = centreX + random.normal(0.0, 14.0);
+    const double coreY = centreY + random.normal(-10.0, 18.0);
+    switch (pattern_) {
+        case PatternClass::Arch:
+            archCentreX_ = coreX;
+            archCentreY_ = coreY + random.uniform(-20.0, 40.0);
+            archWidth_ = random.uniform(55.0, 90.0);
+            archSteepness_ = random.uniform(1.6, 2.6);
+            break;
+        case PatternClass::TentedArch:
+            cores_.push_back(makePoint(random, coreX, coreY));
+            deltas_.push_back(
+                makePoint(random, coreX + random.normal(0.0, 6.0), coreY + random.uniform(45.0, 75.0)));
+            break;
+        case PatternClass::LeftLoop:
+        case PatternClass::RightLoop: {
+            // The delta sits on the side opposite to the loop's opening.
+            const double side = pattern_ == PatternClass::LeftLoop ? 1.0 : -1.0;
+            cores_.push_back(makePoint(random, coreX, coreY));
+            deltas_.push_back(makePoint(random, coreX + side * random.uniform(55.0, 110.0),
+                                        coreY + random.uniform(85.0, 140.0)));
+            break;
+        }
+        case PatternClass::Whorl: {
+            const double tilt = random.normal(0.0, 0.35);
+            const double spread = random.uniform(12.0, 30.0);
+            cores_.push_back(
+                makePoint(random, coreX - spread * std::sin(tilt), coreY - spread * std::cos(tilt)));
+            cores_.push_back(
+                makePoint(random, coreX + spread * std::sin(tilt), coreY + spread * std::cos(tilt)));
+            deltas_.push_back(
+                makePoint(random, coreX - random.uniform(80.0, 120.0), coreY + random.uniform(80.0, 130.0)));
+            deltas_.push_back(
+                makePoint(random, coreX + random.uniform(80.0, 120.0), coreY + random.uniform(80.0, 130.0)));
+            break;
+        }
+    }
+}
+
+double OrientationModel::zeroPoleAngle(double x, double y) const {
+    double sum = 0.0;
+    for (const SingularPoint& core : cores_) sum += bentAngle(core, x, y);
+    for (const SingularPoint& delta : deltas_) sum -= bentAngle(delta, x, y);
+    // Half the sum in mathematical orientation; image rows grow downwards.
+    return -0.5 * sum;
+}
+
+double OrientationModel::archAngle(double x, double y) const {
+    // Ridges follow humps y = c - h exp(-u^2 / 2) with u = (x - centre) / width;
+    // the hump flattens towards the bottom of the finger.
+    const double u = (x - archCentreX_) / archWidth_;
+    const double flatten = 1.0 / (1.0 + std::exp((y - archCentreY_) / 45.0));
+    const double slope = archSteepness_ * flatten * u * std::exp(-0.5 * u * u);
+    return std::atan(slope);
+}
+
+double OrientationModel::leanTowardsFingertip(double x, double y, double angle) const {
+    const double above = highestSingularY_ - y;
+    if (above <= 30.0) return angle;
+    // Below one half the model's own flow always dominates the average, so
+    // the blend can never cancel out into a new singular point.
+    const double weight = std::min(0.45, (above - 30.0) / 200.0);
+    // Tangent of the ellipse through (x, y) around the fingertip's centre.
+    const double gradientX = (x - tipX_) / (kTipHalfWidth * kTipHalfWidth);
+    const double gradientY = (y - tipY_) / (kTipHalfHeight * kTipHalfHeight);
+    const double outline = std::atan2(gradientX, -gradientY);
+    // Orientations are axial: average them as doubled angles.
+    const double c = (1.0 - weight) * std::cos(2.0 * angle) + weight * std::cos(2.0 * outline);
+    const double s = (1.0 - weight) * std::sin(2.0 * angle) + weight * std::sin(2.0 * outline);
+    return 0.5 * std::atan2(s, c);
+}
+
+double OrientationModel::angleAt(double x, double y) const {
+    double angle =
+        pattern_ == PatternClass::Arch ? archAngle(x, y) : leanTowardsFingertip(x, y, zeroPoleAngle(x, y));
+    angle += wobbleAmplitude_ * wobble_.at(x, y);
+    angle = std::fmod(angle, kPi);
+    return angle < 0.0 ? angle + kPi : angle;
+}
+
+}  // namespace fpsynth

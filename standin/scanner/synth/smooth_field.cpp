@@ -1,0 +1,29 @@
+#include "smooth_field.h"
+
+#include <cmath>
+
+namespace fpsynth {
+
+SmoothField::SmoothField(RandomStream& random, double minWavelength, double maxWavelength) {
+    double weightSum = 0.0;
+    for (Wave& wave : waves_) {
+        const double direction = random.uniform(0.0, 3.141592653589793);
+        const double wavenumber = 6.283185307179586 / random.uniform(minWavelength, maxWavelength);
+        wave.kx = wavenumber * std::cos(direction);
+        wave.ky = wavenumber * std::sin(direction);
+        wave.phase = random.uniform(0.0, 6.283185307179586);
+        wave.weight = random.uniform(0.5, 1.0);
+        weightSum += wave.weight;
+    }
+    // Four waves of random phase rarely align, so scaling by half the weight
+    // sum keeps the field near [-1, 1] while still reaching its ends.
+    for (Wave& wave : waves_) wave.weight /= 0.5 * weightSum;
+}
+
+double SmoothField::at(double x, double y) const {
+    double value = 0.0;
+    for (const Wave& wave : waves_) value += wave.weight * std::cos(wave.kx * x + wave.ky * y + wave.phase);
+    return value;
+}
+
+}  // namespace fpsynth

@@ -1,0 +1,12 @@
+// Doubles the resolution of a smooth field with Catmull-Rom interpolation.
+#pragma once
+
+#include "plane.h"
+
+namespace fpsynth {
+
+// Coarse sample (i, j) lands on fine pixel (2i, 2j); the result is
+// (2 * width) x (2 * height), edges extended by clamping.
+FloatPlane upsampleTwice(const FloatPlane& coarse);
+
+}  // namespace fpsynth
