@@ -7,10 +7,10 @@ namespace tervo::fpr {
 namespace {
 
 constexpr float kPi = 3.14159265358979F;
-constexpr float kMinContrast = 9.0F;    // gray-level deviation below which a block is flat background
-constexpr float kMinCoherence = 0.22F;  // noise or smudge below this
-constexpr int kStatsRadius = 8;         // 17x17 window for mean and contrast
-constexpr int kGradientRadius = 12;     // 25x25 window for orientation
+constexpr float kMinContrast = 9.0F;     // gray-level deviation below which a block is flat background
+constexpr float kMinCoherence = 0.22F;   // noise or smudge below this
+constexpr int kStatsRadius = 8;          // 17x17 window for mean and contrast
+constexpr int kGradientRadius = 12;      // 25x25 window for orientation
 constexpr double kSmoothingSigma = 1.0;  // in blocks, for the orientation vectors
 
 // Summed-area table with one row and column of zeros in front, so window sums need no edge cases.
@@ -102,7 +102,8 @@ void computeOrientation(const Pixels& pixels, RidgeFields& f) {
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = bx + dx, ny = by + dy;
                     if (nx < 0 || ny < 0 || nx >= kBlocksX || ny >= kBlocksY) continue;
-                    const double w = std::exp(-0.5 * (dx * dx + dy * dy) / (kSmoothingSigma * kSmoothingSigma));
+                    const double w =
+                        std::exp(-0.5 * (dx * dx + dy * dy) / (kSmoothingSigma * kSmoothingSigma));
                     sx += w * vx[f.index(nx, ny)];
                     sy += w * vy[f.index(nx, ny)];
                 }

@@ -117,9 +117,10 @@ SetResult evaluate(const std::string& folder, bool withCompression, std::FILE* d
         (p.genuine ? r.genuine : r.impostor).push_back(d.similarity);
         if (!p.genuine) r.rawImpostor.push_back(d.raw);
         if (dump != nullptr) {
-            std::fprintf(dump, "%s %d %d %d %d %.3f %zu %zu %s %s\n", r.name.c_str(), p.genuine ? 1 : 0, d.paired,
-                         d.overlapA, d.overlapB, d.support, templates[p.first].minutiae.size(),
-                         templates[p.second].minutiae.size(), set[p.first].path.c_str(), set[p.second].path.c_str());
+            std::fprintf(dump, "%s %d %d %d %d %.3f %zu %zu %s %s\n", r.name.c_str(), p.genuine ? 1 : 0,
+                         d.paired, d.overlapA, d.overlapB, d.support, templates[p.first].minutiae.size(),
+                         templates[p.second].minutiae.size(), set[p.first].path.c_str(),
+                         set[p.second].path.c_str());
         }
     }
     r.comparisonsPerSecond = pairs.size() / std::max(1e-9, seconds(start, Clock::now()));
