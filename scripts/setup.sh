@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the builds and the tests need, from Debian's packages: for the
-# native builds, and with "aarch64" also the cross toolchain, qemu-user and the
-# arm64 libraries. Quiet and quick when everything is already there.
+# native builds, with "aarch64" also the cross toolchain, qemu-user and the
+# arm64 libraries, and with "fuzz" clang and its sanitizer runtimes. Quiet and quick when everything is already there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +17,12 @@ done
 packages=("${native[@]}" "${standin[@]}")
 
 cross=0
-for arg in "$@"; do [ "$arg" = aarch64 ] && cross=1; done
+for arg in "$@"; do
+  case "$arg" in
+    aarch64) cross=1 ;;
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  esac
+done
 if [ $cross -eq 1 ]; then
   packages+=(g++-aarch64-linux-gnu qemu-user dpkg-dev libgtest-dev:arm64)
   for pkg in "${standin[@]}"; do packages+=("$pkg:arm64"); done

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds and runs every test in each build: the native one, the native one with
-# the address and undefined-behaviour sanitizers, and the AArch64 cross build
-# under qemu-user (which also packages it) and the fuzz targets when named:
-# `bash scripts/test.sh aarch64 fuzz`. Exits non-zero on any failure.
+# the address and undefined-behaviour sanitizers, the AArch64 cross build under
+# qemu-user (which also builds and checks its Debian packages) and the fuzz
+# targets. Name presets to run only those: `bash scripts/test.sh default asan`.
+# Exits non-zero on any failure; ends with the time of each stage.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(default asan)
+[ ${#presets[@]} -gt 0 ] || presets=(default asan aarch64 fuzz)
+start=$SECONDS
 bash scripts/setup.sh "${presets[@]}"
+summary=("setup: $((SECONDS - start)) s")
 
 for preset in "${presets[@]}"; do
   start=$SECONDS
@@ -18,7 +21,10 @@ for preset in "${presets[@]}"; do
     echo "== $preset: build failed"
     exit 1
   fi
-  echo "== $preset: built in $((SECONDS - start)) s; testing"
+  built=$((SECONDS - start))
+  echo "== $preset: built in $built s; testing"
   ctest --preset "$preset"
-  echo "== $preset: built and tested in $((SECONDS - start)) s"
+  summary+=("$preset: built in $built s, tested in $((SECONDS - start - built)) s")
 done
+echo "== stages"
+printf '   %s\n' "${summary[@]}"

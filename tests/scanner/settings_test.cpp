@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <sstream>
+#include <vector>
 
 #include "fault_plan.h"
 #include "number_text.h"
@@ -47,6 +49,34 @@ TEST(FaultPlan, NamesTheFirstBadEntry) {
     EXPECT_NE(plan.parse("Init:-1,"), "") << "trailing separator";
     EXPECT_EQ(plan.parse(""), "");
     EXPECT_TRUE(plan.empty());
+}
+
+TEST(FaultPlan, RandomFaultsRepeatForASeedAndKeepTheirRate) {
+    const auto draws = [](const std::string& text) {
+        FaultPlan plan;
+        EXPECT_EQ(plan.parseRandom(text), "");
+        std::vector<int> codes;
+        for (int call = 0; call < 10000; ++call) codes.push_back(plan.take("GetFPRawData").value_or(1));
+        return codes;
+    };
+    const std::vector<int> first = draws("10:42");
+    EXPECT_EQ(first, draws("10:42"));
+    EXPECT_NE(first, draws("10:43"));
+    std::set<int> codes(first.begin(), first.end());
+    EXPECT_EQ(codes, (std::set<int>{1, -1, -2, -4, -5, -101}));
+    const auto faults = std::count_if(first.begin(), first.end(), [](int code) { return code != 1; });
+    EXPECT_GT(faults, 800);
+    EXPECT_LT(faults, 1200);
+
+    FaultPlan plan;
+    ASSERT_EQ(plan.parse("Init:-7"), "");
+    ASSERT_EQ(plan.parseRandom("100"), "");
+    EXPECT_EQ(plan.take("Init"), -7) << "a planned fault comes first";
+    EXPECT_TRUE(plan.take("Init"));
+    EXPECT_NE(plan.parseRandom("101"), "");
+    EXPECT_NE(plan.parseRandom("5:x"), "");
+    EXPECT_NE(plan.parseRandom("5:1:2"), "");
+    EXPECT_TRUE(plan.empty()) << "a refused text leaves no random plan";
 }
 
 TEST(LinkLoss, ParsesCountCodeAndDelay) {

@@ -14,6 +14,18 @@ const char* const kEntryPoints[] = {
     "GetFPRawData", "GetFPBmpData",    "EndCapture",      "IsSupportSetup", "GetVersion",  "GetDesc",
     "GetErrorInfo", "SetBufferEmpty",  "PlaySound",       "SetGain"};
 
+// A lost link (-1, -2), a device gone or not set up (-4, -5), no finger in
+// time (-101): what a failing module answers in the field.
+constexpr int kRandomFaultCodes[] = {-1, -2, -4, -5, -101};
+
+// splitmix64: a fixed sequence for a seed on every platform and library.
+std::uint64_t nextRandom(std::uint64_t& state) {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::string part;
@@ -53,9 +65,32 @@ std::string FaultPlan::parse(const std::string& text) {
     return {};
 }
 
+std::string FaultPlan::parseRandom(const std::string& text) {
+    randomPercent_ = 0;
+    randomState_ = 0;
+    if (text.empty()) return {};
+    const std::vector<std::string> fields = split(text, ':');
+    if (fields.size() > 2) return "expected PERCENT[:SEED]";
+    const std::optional<long> percent = parseInteger(fields[0], 0, 100);
+    if (!percent) return "PERCENT must be a whole number from 0 to 100";
+    const std::optional<std::uint64_t> seed = fields.size() == 2 ? parseUnsigned(fields[1]) : 0ULL;
+    if (!seed) return "SEED must be an unsigned 64-bit number";
+    randomPercent_ = static_cast<int>(*percent);
+    randomState_ = *seed;
+    return {};
+}
+
+std::optional<int> FaultPlan::drawRandom() {
+    if (randomPercent_ == 0) return std::nullopt;
+    const std::uint64_t draw = nextRandom(randomState_);
+    if (static_cast<int>(draw % 100) >= randomPercent_) return std::nullopt;
+    constexpr std::size_t kCodes = sizeof kRandomFaultCodes / sizeof kRandomFaultCodes[0];
+    return kRandomFaultCodes[(draw / 100) % kCodes];
+}
+
 std::optional<int> FaultPlan::take(const std::string& entryPoint) {
     const auto found = pending_.find(entryPoint);
-    if (found == pending_.end()) return std::nullopt;
+    if (found == pending_.end()) return drawRandom();
     const int code = found->second.code;
     if (--found->second.remaining == 0) pending_.erase(found);
     return code;

@@ -87,6 +87,14 @@ ScannerSettings readScannerSettings(std::ostream& diagnostics) {
         else
             complain(diagnostics, "TERVO_SCANNER_FAULTS", *text, error, "no faults");
     }
+    if (const std::optional<std::string> text = environment("TERVO_SCANNER_FAULT_RATE")) {
+        FaultPlan probe;
+        const std::string error = probe.parseRandom(*text);
+        if (error.empty())
+            settings.faultRateText = *text;
+        else
+            complain(diagnostics, "TERVO_SCANNER_FAULT_RATE", *text, error, "no random faults");
+    }
     if (const std::optional<std::string> text = environment("TERVO_SCANNER_LINK_LOSS")) {
         const std::string error = parseLinkLoss(*text, settings.linkLoss);
         if (error.empty())

@@ -21,8 +21,9 @@ struct ScannerSettings {
     std::string replayFolder;  // empty: synthetic fingers
     bool noFinger = false;
     int latencyMs = 0;
-    std::string faultText;     // parsed by FaultPlan
-    std::string linkLossText;  // kept to notice a changed plan
+    std::string faultText;      // parsed by FaultPlan
+    std::string faultRateText;  // parsed by FaultPlan::parseRandom
+    std::string linkLossText;   // kept to notice a changed plan
     LinkLossPlan linkLoss;
     std::string logPath;  // empty: no call log; "stderr" for the error stream
 };

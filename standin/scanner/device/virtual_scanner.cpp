@@ -35,9 +35,11 @@ void VirtualScanner::applySettings() {
         }
         replaying_ = replay_.size() > 0;
     }
-    if (armedFaultText_ != settings_.faultText) {
+    if (armedFaultText_ != settings_.faultText || armedFaultRateText_ != settings_.faultRateText) {
         faults_.parse(settings_.faultText);
+        faults_.parseRandom(settings_.faultRateText);
         armedFaultText_ = settings_.faultText;
+        armedFaultRateText_ = settings_.faultRateText;
     }
     if (armedLinkLossText_ != settings_.linkLossText) {
         goodCapturesBeforeLoss_ = settings_.linkLoss.afterCaptures;

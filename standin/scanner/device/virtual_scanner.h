@@ -88,6 +88,7 @@ class VirtualScanner {
     // faults and the link loss it was given once, not again at every open.
     FaultPlan faults_;
     std::optional<std::string> armedFaultText_;
+    std::optional<std::string> armedFaultRateText_;
     std::optional<std::string> armedLinkLossText_;
     int goodCapturesBeforeLoss_ = 0;
     int lostCapturesLeft_ = 0;
