@@ -37,7 +37,13 @@ bool allocateBuffers() {
     pFingerBmp1 = static_cast<unsigned char*>(std::malloc(imgLen));
     pFingerBmp2 = static_cast<unsigned char*>(std::malloc(imgLen));
     pCompressBmp = static_cast<unsigned char*>(std::malloc(imgLen));
-    return pFea1 && pFea2 && pFingerBmp1 && pFingerBmp2 && pCompressBmp;
+    if (!(pFea1 && pFea2 && pFingerBmp1 && pFingerBmp2 && pCompressBmp)) return false;
+    // Cleared, so that a command run before anything was captured or read
+    // hands the libraries zeros rather than indeterminate bytes.
+    std::memset(pFea1, 0, kFeatureLen);
+    std::memset(pFea2, 0, kFeatureLen);
+    for (unsigned char* image : {pFingerBmp1, pFingerBmp2, pCompressBmp}) std::memset(image, 0, imgLen);
+    return true;
 }
 
 void releaseBuffers() {

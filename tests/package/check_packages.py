@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Builds the Debian packages of a build tree with CPack and checks them with dpkg-deb."""
+"""Builds the Debian packages of a build tree with CPack into <build>/packages and checks them with dpkg-deb."""
 import argparse
 import glob
 import os
 import subprocess
+import shutil
 import sys
-import tempfile
 
 
 def dpkg_deb(*args):
@@ -18,32 +18,34 @@ def main():
     ap.add_argument("--arch", required=True)
     opts = ap.parse_args()
     problems = []
-    with tempfile.TemporaryDirectory() as out:
-        made = subprocess.run(["cpack", "--config", os.path.join(opts.build, "CPackConfig.cmake"), "-B", out],
-                              capture_output=True, text=True)
-        if made.returncode != 0:
-            print(made.stdout + made.stderr)
-            return 1
-        expected = {
-            "tervo": {"./usr/bin/tervo", "./usr/bin/tervo-dlopen", "./usr/include/ID_Fpr.h",
-                      "./usr/include/ID_FprCap.h"},
-            "tervo-standins": {"./usr/lib/tervo/libID_Fpr.so", "./usr/lib/tervo/libID_FprCap.so"},
-        }
-        for name, files in expected.items():
-            debs = glob.glob(os.path.join(out, f"{name}_*_{opts.arch}.deb"))
-            if len(debs) != 1:
-                problems.append(f"no single {name} package for {opts.arch} in {os.listdir(out)}")
-                continue
-            info = dpkg_deb("--info", debs[0])
-            contents = {line.split()[-1] for line in dpkg_deb("--contents", debs[0]).splitlines()}
-            print(f"{os.path.basename(debs[0])}: {os.path.getsize(debs[0])} bytes")
-            for field in (f"Package: {name}", f"Architecture: {opts.arch}", "Maintainer: ", "Description: "):
-                if field not in info:
-                    problems.append(f"{name}: control lacks '{field}'")
-            for f in sorted(files - contents):
-                problems.append(f"{name}: lacks {f}")
-            if name == "tervo" and any(c.endswith(".so") for c in contents):
-                problems.append("tervo: carries libraries; they belong to tervo-standins")
+    out = os.path.join(opts.build, "packages")
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(out)
+    made = subprocess.run(["cpack", "--config", os.path.join(opts.build, "CPackConfig.cmake"), "-B", out],
+                          capture_output=True, text=True)
+    if made.returncode != 0:
+        print(made.stdout + made.stderr)
+        return 1
+    expected = {
+        "tervo": {"./usr/bin/tervo", "./usr/bin/tervo-dlopen", "./usr/include/ID_Fpr.h",
+                  "./usr/include/ID_FprCap.h"},
+        "tervo-standins": {"./usr/lib/tervo/libID_Fpr.so", "./usr/lib/tervo/libID_FprCap.so"},
+    }
+    for name, files in expected.items():
+        debs = glob.glob(os.path.join(out, f"{name}_*_{opts.arch}.deb"))
+        if len(debs) != 1:
+            problems.append(f"no single {name} package for {opts.arch} in {os.listdir(out)}")
+            continue
+        info = dpkg_deb("--info", debs[0])
+        contents = {line.split()[-1] for line in dpkg_deb("--contents", debs[0]).splitlines()}
+        print(f"{os.path.basename(debs[0])}: {os.path.getsize(debs[0])} bytes")
+        for field in (f"Package: {name}", f"Architecture: {opts.arch}", "Maintainer: ", "Description: "):
+            if field not in info:
+                problems.append(f"{name}: control lacks '{field}'")
+        for f in sorted(files - contents):
+            problems.append(f"{name}: lacks {f}")
+        if name == "tervo" and any(c.endswith(".so") for c in contents):
+            problems.append("tervo: carries libraries; they belong to tervo-standins")
     for p in problems:
         print(p)
     return 1 if problems else 0

@@ -21,7 +21,7 @@ TEST(FpgenOptions, DefaultsToEightImpressionsOfFingerOne) {
 TEST(FpgenOptions, ReadsEveryOption) {
     Options options;
     ASSERT_EQ(parseOptions({"--fingers", "3-100", "--impressions", "4", "--seed", "99", "--png", "p.png",
-                            "--out", "o"},
+                            "--out", "o", "--jobs", "1"},
                            options),
               "");
     EXPECT_EQ(options.firstFinger, 3);
@@ -29,6 +29,7 @@ TEST(FpgenOptions, ReadsEveryOption) {
     EXPECT_EQ(options.impressions, 4);
     EXPECT_EQ(options.seed, 99u);
     EXPECT_EQ(options.pngPath, "p.png");
+    EXPECT_EQ(options.jobs, 1);
     ASSERT_EQ(parseOptions({"--out", "o", "--fingers", "7"}, options), "");
     EXPECT_EQ(options.firstFinger, 7);
     EXPECT_EQ(options.lastFinger, 7);
@@ -44,6 +45,7 @@ TEST(FpgenOptions, RejectsBadCommandLines) {
     EXPECT_NE(parseOptions({"--out", "o", "--fingers", "a-b"}, options), "");
     EXPECT_NE(parseOptions({"--out", "o", "--impressions", "0"}, options), "");
     EXPECT_NE(parseOptions({"--out", "o", "--seed", "x"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--jobs", "0"}, options), "");
     EXPECT_NE(parseOptions({"--out", "o", "--colour", "red"}, options), "");
 }
 

@@ -19,8 +19,8 @@ std::vector<std::uint8_t> readFile(const fs::path& path) {
 }
 
 int runGenerator(const std::string& arguments) {
-    const std::string command =
-        std::string(TERVO_FPGEN_EMULATOR) + "'" + TERVO_FPGEN_PATH + "' " + arguments + " 2>/dev/null";
+    const std::string command = std::string(TERVO_FPGEN_EMULATOR) + "'" + TERVO_FPGEN_PATH + "' " +
+                                TERVO_FPGEN_JOBS + arguments + " 2>/dev/null";
     return std::system(command.c_str());
 }
 

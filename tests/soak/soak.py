@@ -58,6 +58,7 @@ class Watcher(threading.Thread):
                 time.sleep(0.001)
                 continue
             self.reads += 1
+            time.sleep(0.0002)  # leave the session its share of the machine
             if bmp_is_complete(data):
                 self.versions.add(hash(data))
             else:

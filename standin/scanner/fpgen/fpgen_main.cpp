@@ -45,7 +45,8 @@ bool writeFinger(const fpgen::Options& options, int finger, fpsynth::SyntheticFi
 bool writeAllFingers(const fpgen::Options& options) {
     const int fingerCount = options.lastFinger - options.firstFinger + 1;
     const unsigned cores = std::thread::hardware_concurrency();
-    const int workers = std::max(1, std::min(fingerCount, static_cast<int>(cores == 0 ? 1 : cores)));
+    const int wanted = options.jobs > 0 ? options.jobs : static_cast<int>(cores == 0 ? 1 : cores);
+    const int workers = std::max(1, std::min(fingerCount, wanted));
     std::atomic<int> nextFinger{options.firstFinger};
     std::atomic<bool> failed{false};
     auto work = [&]() {

@@ -20,8 +20,10 @@ std::string parseFingerRange(const std::string& text, Options& options) {
 }  // namespace
 
 const char* usageText() {
-    return "usage: tervo-fpgen --out DIR [--fingers A-B] [--impressions N] [--seed S] [--png FILE]\n"
-           "  writes DIR/FFFF_I.bmp: impressions 1..N of fingers A..B (default 1-1, 8, seed 0)\n";
+    return "usage: tervo-fpgen --out DIR [--fingers A-B] [--impressions N] [--seed S] [--png FILE] [--jobs "
+           "J]\n"
+           "  writes DIR/FFFF_I.bmp: impressions 1..N of fingers A..B (default 1-1, 8, seed 0)\n"
+           "  with J worker threads (default one per core)\n";
 }
 
 std::string parseOptions(const std::vector<std::string>& arguments, Options& options) {
@@ -43,6 +45,10 @@ std::string parseOptions(const std::vector<std::string>& arguments, Options& opt
             const auto seed = scanner::parseUnsigned(value);
             if (!seed) return "--seed wants an unsigned 64-bit number, not '" + value + "'";
             options.seed = *seed;
+        } else if (name == "--jobs") {
+            const auto jobs = scanner::parseInteger(value, 1, kMaxJobs);
+            if (!jobs) return "--jobs wants a number from 1 to 256, not '" + value + "'";
+            options.jobs = static_cast<int>(*jobs);
         } else if (name == "--png") {
             options.pngPath = value;
         } else {
