@@ -19,6 +19,11 @@ status=0
 "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
   -artifact_prefix="$work/crashes/" "$work/corpus" 2>"$work/log" || status=$?
 grep -E "^(stat::number_of_executed_units|stat::average_exec_per_sec|#[0-9]+.*DONE)" "$work/log" || true
+# One summary line beside the target, for the test run's closing report.
+runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
+rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$work/log")
+echo "$(basename "$target"): ${runs:-?} executions in $seconds s (${rate:-?}/s), exit status $status" \
+  >"$target-report.txt"
 if [ $status -ne 0 ]; then
   tail -n 60 "$work/log"
   mkdir -p "$regressions"

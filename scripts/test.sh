@@ -24,6 +24,9 @@ for preset in "${presets[@]}"; do
   built=$((SECONDS - start))
   echo "== $preset: built in $built s; testing"
   ctest --preset "$preset"
+  # The soak's and the fuzz targets' figures, from this run only.
+  folder=build; [ "$preset" = default ] || folder="build-$preset"
+  find "$folder" -name '*-report.txt' -newer "$log" -exec cat {} + 2>/dev/null || true
   summary+=("$preset: built in $built s, tested in $((SECONDS - start - built)) s")
 done
 echo "== stages"
