@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "ID_Fpr.h"
+#include "feature_template.h"
+#include "local_structures.h"
+#include "matcher.h"
 #include "verification.h"
 
 namespace {
@@ -107,6 +110,47 @@ void BM_Search100k(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kGallery);
 }
 BENCHMARK(BM_Search100k)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The two halves of a comparison inside the library: making a template ready (done once for a
+// search's probe, once per call for each gallery template) and matching two ready templates.
+std::vector<tervo::fpr::PreparedTemplate> preparedCorpus() {
+    std::vector<tervo::fpr::PreparedTemplate> out(corpus().templates.size());
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        tervo::fpr::FeatureTemplate t;
+        tervo::fpr::decodeTemplate(corpus().templates[i].data(), t);
+        tervo::fpr::prepareTemplate(t, out[i]);
+    }
+    return out;
+}
+
+void BM_PrepareTemplate(benchmark::State& state) {
+    const Corpus& c = corpus();
+    if (c.templates.empty()) return state.SkipWithError("no data");
+    std::vector<tervo::fpr::FeatureTemplate> decoded(c.templates.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i)
+        tervo::fpr::decodeTemplate(c.templates[i].data(), decoded[i]);
+    tervo::fpr::PreparedTemplate prepared;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        tervo::fpr::prepareTemplate(decoded[i++ % decoded.size()], prepared);
+        benchmark::DoNotOptimize(prepared.count);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PrepareTemplate)->Unit(benchmark::kMicrosecond);
+
+void BM_MatchPrepared(benchmark::State& state) {
+    if (corpus().templates.empty()) return state.SkipWithError("no data");
+    const std::vector<tervo::fpr::PreparedTemplate> p = preparedCorpus();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const std::size_t a = i % p.size(), b = (i / p.size() + a + 1) % p.size();
+        benchmark::DoNotOptimize(tervo::fpr::matchPrepared(p[a], p[b]).similarity);
+        ++i;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_MatchPrepared)->Unit(benchmark::kMicrosecond);
 
 void BM_CompressRoundTrip(benchmark::State& state) {
     const Corpus& c = corpus();

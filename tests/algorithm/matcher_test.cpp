@@ -60,7 +60,7 @@ FeatureTemplate reimpress(const FeatureTemplate& t, float degrees, float shiftX,
 
 TEST(Matcher, IdenticalSetsAreAPerfectMatch) {
     const FeatureTemplate t = randomPrint(1);
-    EXPECT_GT(matchTemplates(t, t).similarity, 0.8F);
+    EXPECT_GT(matchTemplates(t, t).similarity, 0.95F);
 }
 
 TEST(Matcher, RotationTranslationAndJitterAreTolerated) {

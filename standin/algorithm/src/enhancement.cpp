@@ -12,10 +12,10 @@ constexpr float kPi = 3.14159265358979F;
 constexpr int kAngleSteps = 24;
 constexpr int kPeriodMin = 4, kPeriodMax = 18;  // whole-pixel periods in the bank
 constexpr int kPeriodSteps = kPeriodMax - kPeriodMin + 1;
-constexpr int kRadius = 6;
+constexpr int kRadius = 5;
 constexpr int kSide = 2 * kRadius + 1;
 constexpr int kLanes = 4;
-constexpr int kRowVectors = 4;  // a 13-tap row padded with zeros to 16 taps
+constexpr int kRowVectors = 3;  // an 11-tap row padded with zeros to 12 taps
 constexpr int kChoiceStep = 4;  // kernel choice is interpolated on a 4x4-pixel grid
 
 // Four-float vectors of the compiler's vector extension: the same source becomes SSE on the build
@@ -66,21 +66,28 @@ const std::vector<Kernel>& kernelBank() {
 }
 
 // Bilinear interpolation of a block field between block centres, for every pixel of a step x step grid.
+// Separably: the two block rows around a pixel row are blended first, then each pixel reads two
+// neighbouring entries of the blend, with the columns' weights worked out once.
 std::vector<float> upsample(const std::vector<float>& field, int step) {
     const int w = kWidth / step, h = kHeight / step;
     std::vector<float> out(static_cast<std::size_t>(w) * h);
+    std::array<int, kWidth> left{}, right{};
+    std::array<float, kWidth> weight{};
+    for (int x = 0; x < w; ++x) {
+        const float gx = std::clamp((x + 0.5F) * step / kBlockSize - 0.5F, 0.0F, kBlocksX - 1.0F);
+        left[x] = static_cast<int>(gx);
+        right[x] = std::min(left[x] + 1, kBlocksX - 1);
+        weight[x] = gx - left[x];
+    }
+    std::array<float, kBlocksX> blend{};
     for (int y = 0; y < h; ++y) {
         const float gy = std::clamp((y + 0.5F) * step / kBlockSize - 0.5F, 0.0F, kBlocksY - 1.0F);
         const int y0 = static_cast<int>(gy), y1 = std::min(y0 + 1, kBlocksY - 1);
         const float fy = gy - y0;
-        for (int x = 0; x < w; ++x) {
-            const float gx = std::clamp((x + 0.5F) * step / kBlockSize - 0.5F, 0.0F, kBlocksX - 1.0F);
-            const int x0 = static_cast<int>(gx), x1 = std::min(x0 + 1, kBlocksX - 1);
-            const float fx = gx - x0;
-            const float top = field[y0 * kBlocksX + x0] * (1 - fx) + field[y0 * kBlocksX + x1] * fx;
-            const float bottom = field[y1 * kBlocksX + x0] * (1 - fx) + field[y1 * kBlocksX + x1] * fx;
-            out[static_cast<std::size_t>(y) * w + x] = top * (1 - fy) + bottom * fy;
-        }
+        for (int b = 0; b < kBlocksX; ++b)
+            blend[b] = field[y0 * kBlocksX + b] * (1 - fy) + field[y1 * kBlocksX + b] * fy;
+        float* row = out.data() + static_cast<std::size_t>(y) * w;
+        for (int x = 0; x < w; ++x) row[x] = blend[left[x]] * (1 - weight[x]) + blend[right[x]] * weight[x];
     }
     return out;
 }

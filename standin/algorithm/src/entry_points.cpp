@@ -12,6 +12,7 @@
 #include "feature_template.h"
 #include "image_input.h"
 #include "matcher.h"
+#include "prepared_cache.h"
 #include "result_codes.h"
 
 #define TERVO_EXPORT extern "C" __attribute__((visibility("default")))
@@ -78,6 +79,7 @@ TERVO_EXPORT int FP_Begin(void) {
 
 TERVO_EXPORT int FP_End(void) {
     ready.store(false);
+    clearPreparedCache();
     return GA_OK;
 }
 
@@ -98,9 +100,9 @@ TERVO_EXPORT int FP_FeatureMatch(unsigned char* pFeatureData1, unsigned char* pF
         if (pFeatureData1 == nullptr || pFeatureData2 == nullptr || pfSimilarity == nullptr) {
             return GA_E_INVALID_PARAMETER;
         }
-        FeatureTemplate a, b;
-        if (!decodeTemplate(pFeatureData1, a) || !decodeTemplate(pFeatureData2, b)) return GA_E_FILEIILEGAL;
-        *pfSimilarity = matchTemplates(a, b).similarity;
+        const PreparedTemplate *a = nullptr, *b = nullptr;
+        if (!preparePair(pFeatureData1, pFeatureData2, a, b)) return GA_E_FILEIILEGAL;
+        *pfSimilarity = matchPrepared(*a, *b).similarity;
         return GA_OK;
     });
 }
@@ -119,8 +121,9 @@ TERVO_EXPORT int FP_ImageMatch(unsigned char* pFingerImgBuf, unsigned char* pFea
         // Through the byte form, so that an image match gives exactly what a template match would.
         std::uint8_t encoded[kTemplateSize];
         encodeTemplate(probe, encoded);
-        decodeTemplate(encoded, probe);
-        *pfSimilarity = matchTemplates(probe, stored).similarity;
+        const PreparedTemplate *a = nullptr, *b = nullptr;
+        if (!preparePair(encoded, pFeatureData, a, b)) return GA_E_FILEIILEGAL;
+        *pfSimilarity = matchPrepared(*a, *b).similarity;
         return GA_OK;
     });
 }

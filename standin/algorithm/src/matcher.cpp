@@ -4,178 +4,74 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <tuple>
-#include <vector>
 
 namespace tervo::fpr {
 namespace {
 
 constexpr float kTwoPi = 6.28318530717959F;
-constexpr float kAngleUnit = kTwoPi / 256.0F;  // directions are compared in 256 steps per turn
-constexpr int kMaxMatched = 64;                // the most reliable minutiae; the rest add cost, not accuracy
-constexpr int kCandidates = 16;                // alignments tried in the consolidation
+constexpr int kCandidates = 16;     // best descriptor pairs, each a possible alignment
+constexpr int kConsolidations = 5;  // alignments consolidated, the best-supported first
+constexpr int kMinAgreeing = 1;     // past the first, only alignments some other candidate agrees with
+constexpr float kAgreementDistance = 20.0F;  // pixels; two anchor pairs agree on an alignment
 constexpr int kMinPaired = 3;
-
-// Descriptor cells: distance rings x bearing sectors x relative-direction sectors.
-constexpr float kRingWidth = 12.0F;
-constexpr int kRings = 6;
-constexpr int kBearings = 12;
-constexpr int kTurns = 8;
-constexpr int kDescriptorBits = kRings * kBearings * kTurns;
-constexpr int kDescriptorWords = kDescriptorBits / 64;
-constexpr float kDescriptorRadius = kRingWidth * kRings;
+// Anchors are sought among the most reliable minutiae only: the descriptor comparison is the one
+// stage whose cost grows with the product of the two counts.
+constexpr int kAnchorMinutiae = 24;
+// An anchor whose own alignment pairs fewer minutiae than this is almost always a chance descriptor
+// match; re-fitting it costs a second pairing, and skipping that left the FVC error rates unchanged.
+constexpr int kRefitMinPaired = 4;
 
 constexpr int kPairAngleTolerance = 16;    // steps of 256 per turn, 22.5 degrees
 constexpr float kBaseTolerance = 6.0F;     // pixels at the anchor
 constexpr float kToleranceGrowth = 0.05F;  // extra pixels per pixel of distance from the anchor
 constexpr float kMaxTolerance = 15.0F;
+static_assert(kMaxTolerance <= kNearbyReach, "the nearby sets must hold every pairing candidate");
 constexpr float kTypeMismatchWeight = 0.75F;  // endings and bifurcations swap often, not always
+// The shrinkage term keeps a handful of pairs in a tiny overlap from looking like a full match: chance
+// pairings are common when only a few minutiae are in play.
+constexpr float kShrinkage = 10.0F;
 
-struct PreparedMinutia {
-    float x, y;
-    std::uint8_t angle;
-    std::uint8_t type;
-    std::array<std::uint64_t, kDescriptorWords> bits{};
-    int bitCount = 0;
+struct Trigonometry {
+    std::array<float, 256> cosine{}, sine{};
+    Trigonometry() {
+        for (int s = 0; s < 256; ++s) {
+            cosine[s] = std::cos(s * kTwoPi / 256.0F);
+            sine[s] = std::sin(s * kTwoPi / 256.0F);
+        }
+    }
 };
 
-struct PreparedSet {
-    std::vector<PreparedMinutia> m;
-    const FeatureTemplate* source = nullptr;
-    // Minutia indices by 16-pixel grid cell, for the pairing search.
-    std::array<std::uint8_t, kMaskBits> cellStart{}, cellCount{};
-    std::vector<std::uint8_t> cellMembers;
+// Pairing tolerance by squared distance from the anchor, in steps of kReachStep square pixels, so the
+// pairing loop needs no square root.
+constexpr int kReachStep = 16;
+constexpr float kSaturatingReach = (kMaxTolerance - kBaseTolerance) / kToleranceGrowth;
+constexpr int kReachSteps = static_cast<int>(kSaturatingReach * kSaturatingReach) / kReachStep + 1;
+
+struct ToleranceTable {
+    std::array<float, kReachSteps> tolerance{}, inverse{};
+    ToleranceTable() {
+        for (int r = 0; r < kReachSteps; ++r) {
+            const float reach = std::sqrt(static_cast<float>(r * kReachStep));
+            tolerance[r] = std::min(kMaxTolerance, kBaseTolerance + kToleranceGrowth * reach);
+            inverse[r] = 1.0F / tolerance[r];
+        }
+    }
 };
 
-// atan2 to within 0.01 radian (a quarter of a direction step) at a fraction of the library's cost;
-// descriptors are built for every neighbour of every minutia of both templates on each comparison.
-float fastAtan2(float y, float x) {
-    const float ax = std::fabs(x), ay = std::fabs(y);
-    const float big = std::max(ax, ay);
-    if (big == 0.0F) return 0.0F;
-    const float a = std::min(ax, ay) / big, s = a * a;
-    float r = ((-0.0464964749F * s + 0.15931422F) * s - 0.327622764F) * s * a + a;
-    if (ay > ax) r = 1.57079637F - r;
-    if (x < 0) r = 3.14159274F - r;
-    return y < 0 ? -r : r;
+const ToleranceTable& toleranceTable() {
+    static const ToleranceTable t;
+    return t;
+}
+
+const Trigonometry& trigonometry() {
+    static const Trigonometry t;
+    return t;
 }
 
 int angleGap(std::uint8_t a, std::uint8_t b) {
     const int d = static_cast<std::uint8_t>(a - b);
     return std::min(d, 256 - d);
 }
-
-std::uint8_t toSteps(float angle) {
-    return static_cast<std::uint8_t>(static_cast<int>(std::lround(angle / kAngleUnit)) & 0xFF);
-}
-
-// Soft binning: a value near a bin edge also marks the neighbouring bin, so two noisy copies of the
-// same neighbour share at least one cell. Position is in bins, at least -0.5.
-inline void twoBins(float position, int bins, bool wraps, int out[2]) {
-    const float centred = position - 0.5F;
-    int low = centred < 0.0F ? -1 : static_cast<int>(centred);
-    int high = low + 1;
-    if (wraps) {
-        if (low < 0) low += bins;
-        if (high >= bins) high -= bins;
-        if (low >= bins) low -= bins;
-    } else {
-        low = std::clamp(low, 0, bins - 1);
-        high = std::clamp(high, 0, bins - 1);
-    }
-    out[0] = low;
-    out[1] = high;
-}
-
-// Marks neighbour q, seen from p at the given distance and absolute bearing, in p's descriptor.
-inline void markNeighbour(PreparedMinutia& p, const PreparedMinutia& q, float distance, float bearing) {
-    float relative = bearing - p.angle * kAngleUnit;
-    if (relative < 0) relative += kTwoPi;
-    if (relative >= kTwoPi) relative -= kTwoPi;
-    const std::uint8_t turn = static_cast<std::uint8_t>(q.angle - p.angle);
-    int ring[2], sector[2], direction[2];
-    twoBins(distance / kRingWidth, kRings, false, ring);
-    twoBins(relative * (kBearings / kTwoPi), kBearings, true, sector);
-    twoBins(turn * (kTurns / 256.0F), kTurns, true, direction);
-    for (int r : ring) {
-        for (int b : sector) {
-            for (int c : direction) {
-                const int bit = (r * kBearings + b) * kTurns + c;
-                p.bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
-            }
-        }
-    }
-}
-
-// Every unordered pair of minutiae is measured once and marked in both descriptors.
-void buildDescriptors(PreparedSet& set) {
-    const std::size_t n = set.m.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            const float dx = set.m[j].x - set.m[i].x, dy = set.m[j].y - set.m[i].y;
-            const float d2 = dx * dx + dy * dy;
-            if (d2 > kDescriptorRadius * kDescriptorRadius || d2 < 1.0F) continue;
-            const float distance = std::sqrt(d2);
-            const float bearing = fastAtan2(dy, dx);  // from i towards j, in (-pi, pi]
-            markNeighbour(set.m[i], set.m[j], distance, bearing < 0 ? bearing + kTwoPi : bearing);
-            markNeighbour(set.m[j], set.m[i], distance, bearing + kTwoPi / 2);
-        }
-    }
-    for (PreparedMinutia& p : set.m) {
-        for (std::uint64_t w : p.bits) p.bitCount += __builtin_popcountll(w);
-    }
-}
-
-PreparedSet prepare(const FeatureTemplate& t) {
-    PreparedSet set;
-    set.source = &t;
-    const std::size_t n = std::min<std::size_t>(t.minutiae.size(), kMaxMatched);
-    set.m.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        set.m[i].x = static_cast<float>(t.minutiae[i].x);
-        set.m[i].y = static_cast<float>(t.minutiae[i].y);
-        set.m[i].angle = toSteps(t.minutiae[i].angle);
-        set.m[i].type = static_cast<std::uint8_t>(t.minutiae[i].type);
-    }
-    buildDescriptors(set);
-    std::array<std::uint8_t, kMaskBits> fill{};
-    std::array<int, kMaxMatched> cellOf{};
-    for (std::size_t i = 0; i < n; ++i) {
-        const int cx = std::min(static_cast<int>(set.m[i].x) / kMaskCell, kMaskColumns - 1);
-        const int cy = std::min(static_cast<int>(set.m[i].y) / kMaskCell, kMaskRows - 1);
-        cellOf[i] = cy * kMaskColumns + cx;
-        ++set.cellCount[cellOf[i]];
-    }
-    int start = 0;
-    for (int c = 0; c < kMaskBits; ++c) {
-        set.cellStart[c] = static_cast<std::uint8_t>(start);
-        start += set.cellCount[c];
-    }
-    set.cellMembers.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        set.cellMembers[set.cellStart[cellOf[i]] + fill[cellOf[i]]++] = static_cast<std::uint8_t>(i);
-    }
-    return set;
-}
-
-float descriptorSimilarity(const PreparedMinutia& a, const PreparedMinutia& b) {
-    if (a.bitCount == 0 || b.bitCount == 0) return 0.0F;
-    int common = 0;
-    for (int w = 0; w < kDescriptorWords; ++w) common += __builtin_popcountll(a.bits[w] & b.bits[w]);
-    return 2.0F * static_cast<float>(common) / static_cast<float>(a.bitCount + b.bitCount);
-}
-
-struct Consolidation {
-    float raw = 0.0F;
-    int paired = 0, overlapA = 0, overlapB = 0;
-    float support = 0.0F;  // sum of the descriptor similarities of the paired minutiae
-};
-
-struct CandidatePair {
-    float cost;
-    std::uint8_t i, j;
-    bool operator<(const CandidatePair& o) const { return std::tie(cost, i, j) < std::tie(o.cost, o.i, o.j); }
-};
 
 // A rigid motion taking print a's coordinates into print b's.
 struct Alignment {
@@ -187,86 +83,81 @@ struct Alignment {
     }
 };
 
-Alignment anchorAlignment(const PreparedMinutia& a, const PreparedMinutia& b) {
+Alignment anchorAlignment(const PreparedTemplate& a, int ia, const PreparedTemplate& b, int ib) {
     Alignment t;
-    t.rotationSteps = static_cast<std::uint8_t>(b.angle - a.angle);
-    const float rotation = t.rotationSteps * kAngleUnit;
-    t.c = std::cos(rotation);
-    t.s = std::sin(rotation);
-    t.tx = b.x - (t.c * a.x - t.s * a.y);
-    t.ty = b.y - (t.s * a.x + t.c * a.y);
+    t.rotationSteps = static_cast<std::uint8_t>(b.angle[ib] - a.angle[ia]);
+    t.c = trigonometry().cosine[t.rotationSteps];
+    t.s = trigonometry().sine[t.rotationSteps];
+    t.tx = b.x[ib] - (t.c * a.x[ia] - t.s * a.y[ia]);
+    t.ty = b.y[ib] - (t.s * a.x[ia] + t.c * a.y[ia]);
     return t;
 }
 
 struct Pairing {
     int paired = 0;
     float weight = 0.0F;  // pairs of one minutia type count fully, mixed pairs less
-    std::uint8_t first[kMaxMatched], second[kMaxMatched];
+    std::array<std::uint8_t, kMaxMatched> first{}, second{};
 };
 
 // One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
-// distance from the anchor, because skin stretches.
-Pairing pairUnder(const PreparedSet& a, const PreparedSet& b, const Alignment& t, float anchorX,
+// distance from the anchor, because skin stretches. Candidate pairs are packed as cost, i, j in one
+// integer so that sorting them is cheap and the order is fully determined.
+Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, float anchorX,
                   float anchorY) {
-    CandidatePair pairs[kMaxMatched * 8];
+    constexpr int kMaxCandidatePairs = kMaxMatched * 8;
+    std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
-    for (std::size_t i = 0; i < a.m.size(); ++i) {
+    const ToleranceTable& tolerances = toleranceTable();
+    for (int i = 0; i < a.count && pairCount < kMaxCandidatePairs; ++i) {
         float x = 0, y = 0;
-        t.apply(a.m[i].x, a.m[i].y, x, y);
-        const std::uint8_t angle = static_cast<std::uint8_t>(a.m[i].angle + t.rotationSteps);
-        const float reach = std::sqrt((x - anchorX) * (x - anchorX) + (y - anchorY) * (y - anchorY));
-        const float tolerance = std::min(kMaxTolerance, kBaseTolerance + kToleranceGrowth * reach);
-        if (x + tolerance < 0 || y + tolerance < 0) continue;
-        const int cx0 = std::max(0, static_cast<int>((x - tolerance) / kMaskCell));
-        const int cy0 = std::max(0, static_cast<int>((y - tolerance) / kMaskCell));
-        const int cx1 = std::min(kMaskColumns - 1, static_cast<int>((x + tolerance) / kMaskCell));
-        const int cy1 = std::min(kMaskRows - 1, static_cast<int>((y + tolerance) / kMaskCell));
-        for (int cy = cy0; cy <= cy1; ++cy) {
-            for (int cx = cx0; cx <= cx1; ++cx) {
-                const int cell = cy * kMaskColumns + cx;
-                for (int k = 0; k < b.cellCount[cell]; ++k) {
-                    const int j = b.cellMembers[b.cellStart[cell] + k];
-                    const float ex = x - b.m[j].x, ey = y - b.m[j].y;
-                    const float d2 = ex * ex + ey * ey;
-                    if (d2 > tolerance * tolerance) continue;
-                    const int gap = angleGap(angle, b.m[j].angle);
-                    if (gap > kPairAngleTolerance || pairCount >= kMaxMatched * 8) continue;
-                    const float cost =
-                        std::sqrt(d2) / tolerance + static_cast<float>(gap) / kPairAngleTolerance;
-                    pairs[pairCount++] = {cost, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j)};
-                }
-            }
+        t.apply(a.x[i], a.y[i], x, y);
+        const float reach2 = (x - anchorX) * (x - anchorX) + (y - anchorY) * (y - anchorY);
+        const int step = std::min(kReachSteps - 1, static_cast<int>(reach2) / kReachStep);
+        const float tolerance = tolerances.tolerance[step], inverse = tolerances.inverse[step];
+        const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
+        for (std::uint64_t near = b.nearbyAt(x, y); near != 0; near &= near - 1) {
+            const int j = __builtin_ctzll(near);
+            const float ex = x - b.x[j], ey = y - b.y[j];
+            const float d2 = ex * ex + ey * ey;
+            if (d2 > tolerance * tolerance) continue;
+            const int gap = angleGap(angle, b.angle[j]);
+            if (gap > kPairAngleTolerance || pairCount >= kMaxCandidatePairs) continue;
+            const float cost =
+                std::sqrt(d2) * inverse + static_cast<float>(gap) / kPairAngleTolerance;  // 0..2
+            pairs[pairCount++] = static_cast<std::uint32_t>(cost * 8191.0F) << 16 |
+                                 static_cast<std::uint32_t>(i) << 8 | static_cast<std::uint32_t>(j);
         }
     }
-    std::sort(pairs, pairs + pairCount);
+    std::sort(pairs.begin(), pairs.begin() + pairCount);
     std::uint64_t usedA = 0, usedB = 0;
     Pairing p;
     for (int k = 0; k < pairCount; ++k) {
-        const std::uint64_t bitA = std::uint64_t{1} << pairs[k].i, bitB = std::uint64_t{1} << pairs[k].j;
+        const int i = (pairs[k] >> 8) & 0xFF, j = pairs[k] & 0xFF;
+        const std::uint64_t bitA = std::uint64_t{1} << i, bitB = std::uint64_t{1} << j;
         if ((usedA & bitA) || (usedB & bitB)) continue;
         usedA |= bitA;
         usedB |= bitB;
-        p.first[p.paired] = pairs[k].i;
-        p.second[p.paired] = pairs[k].j;
+        p.first[p.paired] = static_cast<std::uint8_t>(i);
+        p.second[p.paired] = static_cast<std::uint8_t>(j);
         ++p.paired;
-        p.weight += a.m[pairs[k].i].type == b.m[pairs[k].j].type ? 1.0F : kTypeMismatchWeight;
+        p.weight += a.type[i] == b.type[j] ? 1.0F : kTypeMismatchWeight;
     }
     return p;
 }
 
 // Least-squares rigid motion (2-D Procrustes) over the paired minutiae.
-Alignment refit(const PreparedSet& a, const PreparedSet& b, const Pairing& p) {
+Alignment refit(const PreparedTemplate& a, const PreparedTemplate& b, const Pairing& p) {
     float ax = 0, ay = 0, bx = 0, by = 0;
     for (int k = 0; k < p.paired; ++k) {
-        ax += a.m[p.first[k]].x, ay += a.m[p.first[k]].y;
-        bx += b.m[p.second[k]].x, by += b.m[p.second[k]].y;
+        ax += a.x[p.first[k]], ay += a.y[p.first[k]];
+        bx += b.x[p.second[k]], by += b.y[p.second[k]];
     }
     const float n = static_cast<float>(p.paired);
     ax /= n, ay /= n, bx /= n, by /= n;
     float sxx = 0, sxy = 0;
     for (int k = 0; k < p.paired; ++k) {
-        const float ux = a.m[p.first[k]].x - ax, uy = a.m[p.first[k]].y - ay;
-        const float vx = b.m[p.second[k]].x - bx, vy = b.m[p.second[k]].y - by;
+        const float ux = a.x[p.first[k]] - ax, uy = a.y[p.first[k]] - ay;
+        const float vx = b.x[p.second[k]] - bx, vy = b.y[p.second[k]] - by;
         sxx += ux * vx + uy * vy;
         sxy += ux * vy - uy * vx;
     }
@@ -274,113 +165,175 @@ Alignment refit(const PreparedSet& a, const PreparedSet& b, const Pairing& p) {
     Alignment t;
     t.c = std::cos(rotation);
     t.s = std::sin(rotation);
-    t.rotationSteps = toSteps(rotation < 0 ? rotation + kTwoPi : rotation);
+    t.rotationSteps = static_cast<std::uint8_t>(
+        std::lround((rotation < 0 ? rotation + kTwoPi : rotation) * 256.0F / kTwoPi) & 0xFF);
     t.tx = bx - (t.c * ax - t.s * ay);
     t.ty = by - (t.s * ax + t.c * ay);
     return t;
 }
 
 // Minutiae of a that land in b's foreground, and of b that land in a's.
-void overlaps(const PreparedSet& a, const PreparedSet& b, const Alignment& t, int& overlapA, int& overlapB) {
+void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, int& overlapA,
+              int& overlapB) {
     overlapA = overlapB = 0;
-    for (const PreparedMinutia& q : a.m) {
+    for (int i = 0; i < a.count; ++i) {
         float x = 0, y = 0;
-        t.apply(q.x, q.y, x, y);
-        overlapA += b.source->maskAt(x, y) ? 1 : 0;
+        t.apply(a.x[i], a.y[i], x, y);
+        overlapA += b.maskAt(x, y) ? 1 : 0;
     }
-    for (const PreparedMinutia& q : b.m) {
-        const float dx = q.x - t.tx, dy = q.y - t.ty;  // inverse motion
-        overlapB += a.source->maskAt(t.c * dx + t.s * dy, -t.s * dx + t.c * dy) ? 1 : 0;
+    for (int j = 0; j < b.count; ++j) {
+        const float dx = b.x[j] - t.tx, dy = b.y[j] - t.ty;  // inverse motion
+        overlapB += a.maskAt(t.c * dx + t.s * dy, -t.s * dx + t.c * dy) ? 1 : 0;
     }
 }
 
-Consolidation consolidate(const PreparedSet& a, const PreparedSet& b, int ia, int ib) {
-    Alignment t = anchorAlignment(a.m[ia], b.m[ib]);
-    Pairing p = pairUnder(a, b, t, b.m[ib].x, b.m[ib].y);
-    if (p.paired >= kMinPaired) {
-        // Re-fit on everything paired so one noisy anchor does not decide the alignment.
+struct Consolidation {
+    MatchDetail detail;
+    Pairing pairing;
+};
+
+float scoreOf(float weight, int paired, int overlapA, int overlapB) {
+    const float denominator = (static_cast<float>(std::max(overlapA, paired)) + kShrinkage) *
+                              (static_cast<float>(std::max(overlapB, paired)) + kShrinkage);
+    return std::min(1.0F, weight * weight / denominator);
+}
+
+// Aligns on the anchor pair, pairs, re-fits on everything paired so one noisy anchor does not decide
+// the alignment, and scores. The foreground overlap is only measured when the pairing could beat
+// the best score so far even if every minutia in play were paired.
+void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, int ia, int ib, float bestRaw,
+                 Consolidation& out) {
+    Alignment t = anchorAlignment(a, ia, b, ib);
+    out.pairing = pairUnder(a, b, t, b.x[ib], b.y[ib]);
+    Pairing& p = out.pairing;
+    if (p.paired >= kRefitMinPaired) {
         const Alignment refined = refit(a, b, p);
         float cx = 0, cy = 0;
-        for (int k = 0; k < p.paired; ++k) cx += b.m[p.second[k]].x, cy += b.m[p.second[k]].y;
+        for (int k = 0; k < p.paired; ++k) cx += b.x[p.second[k]], cy += b.y[p.second[k]];
         const Pairing again = pairUnder(a, b, refined, cx / p.paired, cy / p.paired);
         if (again.weight > p.weight) {
             p = again;
             t = refined;
         }
     }
-    int overlapA = 0, overlapB = 0;
-    overlaps(a, b, t, overlapA, overlapB);
-    Consolidation result;
-    result.paired = p.paired;
-    result.overlapA = overlapA;
-    result.overlapB = overlapB;
+    out.detail = MatchDetail{};
+    out.detail.paired = p.paired;
+    if (p.paired < kMinPaired || scoreOf(p.weight, p.paired, p.paired, p.paired) <= bestRaw) return;
+    overlaps(a, b, t, out.detail.overlapA, out.detail.overlapB);
     for (int k = 0; k < p.paired; ++k)
-        result.support += descriptorSimilarity(a.m[p.first[k]], b.m[p.second[k]]);
-    // The shrinkage term keeps a handful of pairs in a tiny overlap from looking like a full match:
-    // chance pairings are common when only a few minutiae are in play.
-    constexpr float kShrinkage = 10.0F;
-    const float denominator = (static_cast<float>(std::max(overlapA, p.paired)) + kShrinkage) *
-                              (static_cast<float>(std::max(overlapB, p.paired)) + kShrinkage);
-    result.raw = std::min(1.0F, p.weight * p.weight / denominator);
-    return result;
+        out.detail.support += descriptorSimilarity(a, p.first[k], b, p.second[k]);
+    out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB);
 }
 
-bool canonicalFirst(const FeatureTemplate& a, const FeatureTemplate& b) {
-    auto key = [](const Minutia& m) { return std::make_tuple(m.x, m.y, m.angle, m.type, m.reliability); };
-    const std::size_t n = std::min(a.minutiae.size(), b.minutiae.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        if (key(a.minutiae[i]) != key(b.minutiae[i])) return key(a.minutiae[i]) < key(b.minutiae[i]);
+struct Candidate {
+    float similarity;
+    std::uint8_t i, j;
+    int common, total;
+};
+
+// The best descriptor pairs, kept in a small array sorted by decreasing similarity; ties keep the
+// earlier pair, so the choice depends only on the two templates' content.
+int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
+                        std::array<Candidate, kCandidates>& best) {
+    int count = 0;
+    // The weakest kept Dice coefficient 2 common / total once the array is full, as its two integers,
+    // so that most pairs are turned down by one integer comparison.
+    int floorCommon = 0, floorTotal = 1;
+    const int countA = std::min(a.count, kAnchorMinutiae), countB = std::min(b.count, kAnchorMinutiae);
+    for (int i = 0; i < countA; ++i) {
+        const Descriptor& da = a.descriptor[i];
+        for (int j = 0; j < countB; ++j) {
+            const Descriptor& db = b.descriptor[j];
+            int common = 0;
+#pragma GCC unroll 16
+            for (int w = 0; w < kDescriptorWords; ++w) common += __builtin_popcountll(da[w] & db[w]);
+            const int total = a.bitCount[i] + b.bitCount[j];
+            if (common == 0 || common * floorTotal <= floorCommon * total) continue;
+            const float s = 2.0F * static_cast<float>(common) / static_cast<float>(total);
+            int at = count < kCandidates ? count++ : kCandidates - 1;
+            while (at > 0 && best[at - 1].similarity < s) {
+                best[at] = best[at - 1];
+                --at;
+            }
+            best[at] = {s, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j), common, total};
+            if (count == kCandidates) {
+                floorCommon = best[kCandidates - 1].common;
+                floorTotal = best[kCandidates - 1].total;
+            }
+        }
     }
-    if (a.minutiae.size() != b.minutiae.size()) return a.minutiae.size() < b.minutiae.size();
-    return a.mask <= b.mask;
+    return count;
+}
+
+// Orders the candidates by how many of the others agree with the alignment they imply (the other
+// anchor lands near its partner, turned alike), then by descriptor similarity. A genuine pair's
+// candidates mostly agree with one another; an impostor's scatter.
+int rankBySupport(const PreparedTemplate& a, const PreparedTemplate& b,
+                  const std::array<Candidate, kCandidates>& best, int count,
+                  std::array<int, kCandidates>& order, std::array<int, kCandidates>& agreeing) {
+    agreeing.fill(0);
+    for (int k = 0; k < count; ++k) {
+        const Alignment t = anchorAlignment(a, best[k].i, b, best[k].j);
+        for (int q = 0; q < count; ++q) {
+            if (q == k) continue;
+            float x = 0, y = 0;
+            t.apply(a.x[best[q].i], a.y[best[q].i], x, y);
+            const float ex = x - b.x[best[q].j], ey = y - b.y[best[q].j];
+            const std::uint8_t turned = static_cast<std::uint8_t>(a.angle[best[q].i] + t.rotationSteps);
+            if (ex * ex + ey * ey <= kAgreementDistance * kAgreementDistance &&
+                angleGap(turned, b.angle[best[q].j]) <= kPairAngleTolerance)
+                ++agreeing[k];
+        }
+    }
+    for (int k = 0; k < count; ++k) order[k] = k;
+    // Stable: equal support keeps the similarity order.
+    std::stable_sort(order.begin(), order.begin() + count,
+                     [&](int p, int q) { return agreeing[p] > agreeing[q]; });
+    return count;
 }
 
 }  // namespace
 
 float calibrateSimilarity(float raw, int paired) {
     if (paired < kMinPaired) return 0.0F;
-    // Piecewise linear: the impostor tail measured on the real and synthetic sets ends below kThreshold.
-    constexpr float kThreshold = 0.13F;
-    const float s =
-        raw < kThreshold ? 0.6F * raw / kThreshold : 0.6F + 0.4F * (raw - kThreshold) / (1.0F - kThreshold);
+    // Piecewise linear: the impostor tail measured on the real and synthetic sets ends below
+    // kThreshold, which becomes the verification threshold 0.6; a raw score of kFullMatch, about what a
+    // template of 25 or more minutiae scores against itself, becomes 1.
+    constexpr float kThreshold = 0.127F;
+    constexpr float kFullMatch = 0.45F;
+    const float s = raw < kThreshold ? 0.6F * raw / kThreshold
+                                     : 0.6F + 0.4F * (raw - kThreshold) / (kFullMatch - kThreshold);
     return std::clamp(s, 0.0F, 1.0F);
 }
 
-MatchDetail matchTemplates(const FeatureTemplate& first, const FeatureTemplate& second) {
-    const bool inOrder = canonicalFirst(first, second);
-    const FeatureTemplate& ta = inOrder ? first : second;
-    const FeatureTemplate& tb = inOrder ? second : first;
+MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate& second) {
+    const bool inOrder = compareContent(first, second) <= 0;
+    const PreparedTemplate& a = inOrder ? first : second;
+    const PreparedTemplate& b = inOrder ? second : first;
     MatchDetail detail;
-    if (ta.empty || tb.empty || ta.minutiae.size() < kMinPaired || tb.minutiae.size() < kMinPaired)
-        return detail;
-    const PreparedSet a = prepare(ta), b = prepare(tb);
-    // The best few descriptor pairs, kept in a small sorted array.
-    std::vector<std::tuple<float, int, int>> best(kCandidates);
-    int bestCount = 0;
-    for (std::size_t i = 0; i < a.m.size(); ++i) {
-        for (std::size_t j = 0; j < b.m.size(); ++j) {
-            const float s = descriptorSimilarity(a.m[i], b.m[j]);
-            if (s <= 0.0F || (bestCount == kCandidates && s <= std::get<0>(best[kCandidates - 1]))) continue;
-            int at = bestCount < kCandidates ? bestCount++ : kCandidates - 1;
-            while (at > 0 && std::get<0>(best[at - 1]) < s) {
-                best[at] = best[at - 1];
-                --at;
-            }
-            best[at] = {s, static_cast<int>(i), static_cast<int>(j)};
-        }
-    }
-    for (int k = 0; k < bestCount; ++k) {
-        const Consolidation r = consolidate(a, b, std::get<1>(best[k]), std::get<2>(best[k]));
-        if (r.raw > detail.raw) {
-            detail.raw = r.raw;
-            detail.paired = r.paired;
-            detail.overlapA = r.overlapA;
-            detail.overlapB = r.overlapB;
-            detail.support = r.support;
-        }
+    if (a.count < kMinPaired || b.count < kMinPaired) return detail;
+    std::array<Candidate, kCandidates> best;
+    const int bestCount = bestDescriptorPairs(a, b, best);
+    std::array<int, kCandidates> order;
+    std::array<int, kCandidates> agreeing;
+    const int orderCount = rankBySupport(a, b, best, bestCount, order, agreeing);
+    Consolidation c;
+    for (int r = 0; r < std::min(orderCount, kConsolidations); ++r) {
+        const Candidate& anchor = best[order[r]];
+        // Past the first, an alignment no other candidate agrees with is a chance descriptor match.
+        if (r > 0 && agreeing[order[r]] < kMinAgreeing) break;
+        consolidate(a, b, anchor.i, anchor.j, detail.raw, c);
+        if (c.detail.raw > detail.raw) detail = c.detail;
     }
     detail.similarity = calibrateSimilarity(detail.raw, detail.paired);
     return detail;
+}
+
+MatchDetail matchTemplates(const FeatureTemplate& a, const FeatureTemplate& b) {
+    PreparedTemplate pa, pb;
+    prepareTemplate(a, pa);
+    prepareTemplate(b, pb);
+    return matchPrepared(pa, pb);
 }
 
 }  // namespace tervo::fpr

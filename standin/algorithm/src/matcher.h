@@ -1,26 +1,29 @@
-// Minutiae matching in two stages. Local stage: each minutia is described by the neighbours around it,
-// in its own rotation-free frame, as a bit set over distance x bearing x relative-direction cells (a
-// binary cousin of the Minutia Cylinder-Code of Cappelli, Ferrara and Maltoni 2010); the most similar
-// descriptor pairs are candidate correspondences. Global stage: each candidate aligns the two sets, a
-// one-to-one pairing with distortion-tolerant bounds consolidates it, and the pairing is scored against
-// the minutiae that lie in the other print's foreground. The best consolidation gives the similarity.
+// Minutiae matching in two stages. Local stage: the most similar pairs of neighbourhood descriptors
+// (see local_structures.h) are candidate correspondences. Global stage: each candidate aligns the two
+// sets, a one-to-one pairing with distortion-tolerant bounds consolidates it, and the pairing is scored
+// against the minutiae that lie in the other print's foreground. The best consolidation gives the
+// similarity.
 #ifndef TERVO_FPR_MATCHER_H
 #define TERVO_FPR_MATCHER_H
 
 #include "feature_template.h"
+#include "local_structures.h"
 
 namespace tervo::fpr {
 
 struct MatchDetail {
     float similarity = 0.0F;         // calibrated, in [0, 1]
-    float raw = 0.0F;                // paired share m^2 / (overlap_a * overlap_b)
+    float raw = 0.0F;                // paired share m^2 / (overlap_a * overlap_b), shrunk for small sets
     int paired = 0;                  // minutiae paired in the best alignment
     int overlapA = 0, overlapB = 0;  // minutiae of each print inside the other's foreground there
     float support = 0.0F;            // descriptor similarity summed over the paired minutiae
 };
 
 // Symmetric by construction: the pair is put into a canonical order first. Empty templates or sets
-// too small to align give 0.
+// too small to align give 0. Allocates nothing.
+MatchDetail matchPrepared(const PreparedTemplate& a, const PreparedTemplate& b);
+
+// Prepares both templates and matches them.
 MatchDetail matchTemplates(const FeatureTemplate& a, const FeatureTemplate& b);
 
 // Maps the raw score onto the similarity scale whose 0.6 is the verification threshold.

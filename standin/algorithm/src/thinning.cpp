@@ -36,24 +36,32 @@ void thin(std::vector<std::uint8_t>& map, int width, int height) {
     for (int y = 0; y < height; ++y) map[y * width] = map[y * width + width - 1] = 0;
     int offsets[8];
     for (int k = 0; k < 8; ++k) offsets[k] = kDy[k] * width + kDx[k];
-    // Only set pixels can change, so each pass walks the list of those still set.
+    // Only set pixels can change, so each pass walks the list of those still set. A pixel judged
+    // twice, once in each sub-iteration, with the same neighbourhood, is judged the same from then on:
+    // it is only looked at again when a neighbour was removed in one of the two passes before.
     std::vector<int> live, doomed;
     for (int i = 0; i < width * height; ++i) {
         if (map[i]) live.push_back(i);
     }
+    std::vector<int> lastNearbyRemoval(static_cast<std::size_t>(width) * height, -1);
     bool changed = true;
-    while (changed) {
+    for (int passNumber = 0; changed; passNumber += 2) {
         changed = false;
         for (int pass = 0; pass < 2; ++pass) {
+            const int now = passNumber + pass;
             doomed.clear();
             for (int i : live) {
+                if (now >= 2 && lastNearbyRemoval[i] < now - 2) continue;
                 int code = 0;
                 for (int k = 0; k < 8; ++k) code |= map[i + offsets[k]] << k;
                 if (table[code] & (1 << pass)) doomed.push_back(i);
             }
             if (doomed.empty()) continue;
             changed = true;
-            for (int i : doomed) map[i] = 0;
+            for (int i : doomed) {
+                map[i] = 0;
+                for (int k = 0; k < 8; ++k) lastNearbyRemoval[i + offsets[k]] = now;
+            }
             std::size_t kept = 0;
             for (int i : live) {
                 if (map[i]) live[kept++] = i;

@@ -117,10 +117,10 @@ SetResult evaluate(const std::string& folder, bool withCompression, std::FILE* d
         (p.genuine ? r.genuine : r.impostor).push_back(d.similarity);
         if (!p.genuine) r.rawImpostor.push_back(d.raw);
         if (dump != nullptr) {
-            std::fprintf(dump, "%s %d %d %d %d %.3f %zu %zu %s %s\n", r.name.c_str(), p.genuine ? 1 : 0,
-                         d.paired, d.overlapA, d.overlapB, d.support, templates[p.first].minutiae.size(),
-                         templates[p.second].minutiae.size(), set[p.first].path.c_str(),
-                         set[p.second].path.c_str());
+            std::fprintf(dump, "%s %d %d %d %d %.3f %.5f %zu %zu %s %s\n", r.name.c_str(), p.genuine ? 1 : 0,
+                         d.paired, d.overlapA, d.overlapB, d.support, d.raw,
+                         templates[p.first].minutiae.size(), templates[p.second].minutiae.size(),
+                         set[p.first].path.c_str(), set[p.second].path.c_str());
         }
     }
     r.comparisonsPerSecond = pairs.size() / std::max(1e-9, seconds(start, Clock::now()));
@@ -165,8 +165,13 @@ void printCalibration(const std::vector<SetResult>& results) {
     if (raw.empty()) return;
     std::sort(raw.begin(), raw.end());
     const std::size_t at = raw.size() - std::max<std::size_t>(1, raw.size() / 10000);
-    std::printf("pooled impostors %zu: raw score at FMR 1e-4 %.4f, largest %.4f\n", raw.size(), raw[at],
-                raw.back());
+    std::printf("pooled impostors %zu: raw score at FMR 1e-4 %.4f, largest %.4f; largest per set:",
+                raw.size(), raw[at], raw.back());
+    for (const SetResult& r : results) {
+        const auto largest = std::max_element(r.rawImpostor.begin(), r.rawImpostor.end());
+        std::printf(" %s %.4f", r.name.c_str(), largest == r.rawImpostor.end() ? 0.0F : *largest);
+    }
+    std::printf("\n");
 }
 
 }  // namespace

@@ -1,0 +1,191 @@
+#include "local_structures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace tervo::fpr {
+namespace {
+
+constexpr float kTwoPi = 6.28318530717959F;
+// The offset table reaches one pixel past the descriptor radius, so an offset clamped to its edge is
+// always out of reach.
+constexpr int kOffsetReach = kDescriptorRadius + 1;
+constexpr int kOffsetSide = 2 * kOffsetReach + 1;
+
+// Soft binning: a value near a bin edge also marks the neighbouring bin, so two noisy copies of the
+// same neighbour share at least one cell. Position is in bins.
+void twoBins(float position, int bins, bool wraps, std::uint8_t& low, std::uint8_t& high) {
+    const float centred = position - 0.5F;
+    int l = centred < 0.0F ? -1 : static_cast<int>(centred);
+    int h = l + 1;
+    if (wraps) {
+        l = (l + bins) % bins;
+        h = h % bins;
+    } else {
+        l = std::clamp(l, 0, bins - 1);
+        h = std::clamp(h, 0, bins - 1);
+    }
+    low = static_cast<std::uint8_t>(l);
+    high = static_cast<std::uint8_t>(h);
+}
+
+struct BinPair {
+    std::uint8_t low = 0, high = 0;
+};
+
+// Everything about a neighbour that depends only on its offset, for offsets downwards (pairs are
+// walked by height): its two distance rings (none when out of reach) and its absolute bearing in 256
+// steps, packed in 16 bits so the whole table stays in the first-level cache. The angular bins depend
+// on 256-step differences only.
+struct Tables {
+    static constexpr std::uint16_t kReached = 0x8000;
+    std::array<std::uint16_t, (kOffsetReach + 1) * kOffsetSide> offset{};
+    std::array<BinPair, 256> sector{};
+    std::array<std::uint8_t, 256> turnMask{};
+
+    Tables() {
+        for (int dy = 0; dy <= kOffsetReach; ++dy) {
+            for (int dx = -kOffsetReach; dx <= kOffsetReach; ++dx) {
+                const int d2 = dx * dx + dy * dy;
+                if (d2 < 1 || d2 > kDescriptorRadius * kDescriptorRadius) continue;
+                BinPair ring;
+                twoBins(std::sqrt(static_cast<float>(d2)) / kRingWidth, kRings, false, ring.low, ring.high);
+                const float a = std::atan2(static_cast<float>(dy), static_cast<float>(dx));
+                const unsigned bearing = static_cast<unsigned>(std::lround(a * 256.0F / kTwoPi)) & 0xFFU;
+                offset[dy * kOffsetSide + dx + kOffsetReach] =
+                    static_cast<std::uint16_t>(kReached | ring.low << 11 | ring.high << 8 | bearing);
+            }
+        }
+        for (int s = 0; s < 256; ++s) {
+            twoBins(s * (kBearings / 256.0F), kBearings, true, sector[s].low, sector[s].high);
+            BinPair turn;
+            twoBins(s * (kTurns / 256.0F), kTurns, true, turn.low, turn.high);
+            turnMask[s] = static_cast<std::uint8_t>(1U << turn.low | 1U << turn.high);
+        }
+    }
+};
+
+static_assert(kRings <= 8, "ring indices are packed in three bits");
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+// With eight direction cells, the cells of one (ring, sector) are one byte of the descriptor, and a
+// neighbour's two adjacent direction cells are one byte mask.
+static_assert(kTurns == 8, "one byte of direction cells per ring and sector");
+
+// Marks a neighbour in p's descriptor: rings from the offset, sector from the bearing relative to p's
+// direction, cells from the neighbour's direction relative to p's.
+inline void markNeighbour(const Tables& t, Descriptor& d, BinPair ring, std::uint8_t relativeBearing,
+                          std::uint8_t turn) {
+    const BinPair s = t.sector[relativeBearing];
+    const std::uint8_t cells = t.turnMask[turn];
+    std::uint8_t* bytes = reinterpret_cast<std::uint8_t*>(d.data());
+    bytes[ring.low * kBearings + s.low] |= cells;
+    bytes[ring.low * kBearings + s.high] |= cells;
+    bytes[ring.high * kBearings + s.low] |= cells;
+    bytes[ring.high * kBearings + s.high] |= cells;
+}
+
+// Every pair of minutiae within reach is measured once and marked in both descriptors. The pairs are
+// walked in order of height, so the inner loop stops at the first minutia out of vertical reach; the
+// ones in reach are first gathered without branching (the test would be mispredicted about every other
+// time) and then marked.
+void buildDescriptors(PreparedTemplate& p) {
+    const Tables& t = tables();
+    std::array<std::uint8_t, kMaxMatched> byHeight;
+    for (int i = 0; i < p.count; ++i) byHeight[i] = static_cast<std::uint8_t>(i);
+    std::sort(byHeight.begin(), byHeight.begin() + p.count,
+              [&](std::uint8_t u, std::uint8_t v) { return p.y[u] != p.y[v] ? p.y[u] < p.y[v] : u < v; });
+    struct Near {
+        std::uint8_t i, j;
+        std::uint16_t cell;
+    };
+    std::array<Near, kMaxMatched * kMaxMatched / 2 + 1> near;
+    int nearCount = 0;
+    for (int u = 0; u < p.count; ++u) {
+        const int i = byHeight[u];
+        for (int v = u + 1; v < p.count; ++v) {
+            const int j = byHeight[v];
+            const int dy = p.y[j] - p.y[i];  // never negative
+            if (dy > kDescriptorRadius) break;
+            // A clamped offset lies on the table's edge, which is out of reach.
+            const int dx = std::clamp(p.x[j] - p.x[i], -kOffsetReach, kOffsetReach);
+            const std::uint16_t cell = t.offset[dy * kOffsetSide + dx + kOffsetReach];
+            near[nearCount] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j), cell};
+            nearCount += (cell & Tables::kReached) != 0 ? 1 : 0;
+        }
+    }
+    for (int k = 0; k < nearCount; ++k) {
+        const int i = near[k].i, j = near[k].j;
+        const std::uint8_t bearing = static_cast<std::uint8_t>(near[k].cell);  // from i towards j
+        const BinPair ring{static_cast<std::uint8_t>(near[k].cell >> 11 & 7),
+                           static_cast<std::uint8_t>(near[k].cell >> 8 & 7)};
+        markNeighbour(t, p.descriptor[i], ring, static_cast<std::uint8_t>(bearing - p.angle[i]),
+                      static_cast<std::uint8_t>(p.angle[j] - p.angle[i]));
+        markNeighbour(t, p.descriptor[j], ring, static_cast<std::uint8_t>(bearing + 128 - p.angle[j]),
+                      static_cast<std::uint8_t>(p.angle[i] - p.angle[j]));
+    }
+    for (int i = 0; i < p.count; ++i) {
+        int bits = 0;
+        for (std::uint64_t w : p.descriptor[i]) bits += __builtin_popcountll(w);
+        p.bitCount[i] = static_cast<std::uint16_t>(bits);
+    }
+}
+
+// Each minutia joins the cells whose square comes within the reach of it.
+void buildNearby(PreparedTemplate& p) {
+    p.nearby.fill(0);
+    for (int i = 0; i < p.count; ++i) {
+        const int x = p.x[i], y = p.y[i];
+        const int cx0 = std::max(0, x - kNearbyReach) / kNearbyCell;
+        const int cx1 = std::min(kWidth - 1, x + kNearbyReach) / kNearbyCell;
+        const int cy0 = std::max(0, y - kNearbyReach) / kNearbyCell;
+        const int cy1 = std::min(kHeight - 1, y + kNearbyReach) / kNearbyCell;
+        for (int cy = cy0; cy <= cy1; ++cy) {
+            const int top = cy * kNearbyCell,
+                      ey = y < top ? top - y : std::max(0, y - (top + kNearbyCell - 1));
+            for (int cx = cx0; cx <= cx1; ++cx) {
+                const int left = cx * kNearbyCell;
+                const int ex = x < left ? left - x : std::max(0, x - (left + kNearbyCell - 1));
+                if (ex * ex + ey * ey <= kNearbyReach * kNearbyReach)
+                    p.nearby[cy * kNearbyColumns + cx] |= std::uint64_t{1} << i;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
+    out.count = t.empty ? 0 : static_cast<int>(std::min<std::size_t>(t.minutiae.size(), kMaxMatched));
+    std::fill(out.descriptor.begin(), out.descriptor.begin() + out.count, Descriptor{});
+    out.mask = t.mask;
+    for (int i = 0; i < out.count; ++i) {
+        const Minutia& m = t.minutiae[i];
+        out.x[i] = static_cast<std::int16_t>(std::clamp(m.x, 0, kWidth - 1));
+        out.y[i] = static_cast<std::int16_t>(std::clamp(m.y, 0, kHeight - 1));
+        out.angle[i] = static_cast<std::uint8_t>(std::lround(m.angle * 256.0F / kTwoPi) & 0xFF);
+        out.type[i] = m.type == MinutiaType::Bifurcation ? 1 : 0;
+    }
+    buildDescriptors(out);
+    buildNearby(out);
+}
+
+int compareContent(const PreparedTemplate& a, const PreparedTemplate& b) {
+    if (a.count != b.count) return a.count < b.count ? -1 : 1;
+    for (int i = 0; i < a.count; ++i) {
+        const std::uint32_t ka = static_cast<std::uint32_t>(a.x[i]) << 20 |
+                                 static_cast<std::uint32_t>(a.y[i]) << 10 | a.angle[i] << 1 | a.type[i];
+        const std::uint32_t kb = static_cast<std::uint32_t>(b.x[i]) << 20 |
+                                 static_cast<std::uint32_t>(b.y[i]) << 10 | b.angle[i] << 1 | b.type[i];
+        if (ka != kb) return ka < kb ? -1 : 1;
+    }
+    const int masks = std::memcmp(a.mask.data(), b.mask.data(), a.mask.size());
+    return (masks > 0) - (masks < 0);
+}
+
+}  // namespace tervo::fpr

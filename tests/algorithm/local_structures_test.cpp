@@ -1,0 +1,104 @@
+#include "local_structures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace tervo::fpr {
+namespace {
+
+constexpr float kTwoPi = 6.28318530717959F;
+
+Minutia at(int x, int y, float degrees, MinutiaType type = MinutiaType::Ending) {
+    Minutia m;
+    m.x = x;
+    m.y = y;
+    m.angle = degrees * kTwoPi / 360.0F;
+    m.type = type;
+    m.reliability = 50;
+    return m;
+}
+
+FeatureTemplate withMinutiae(std::initializer_list<Minutia> list) {
+    FeatureTemplate t;
+    t.mask.fill(1);
+    t.minutiae = list;
+    return t;
+}
+
+PreparedTemplate prepared(const FeatureTemplate& t) {
+    PreparedTemplate p;
+    prepareTemplate(t, p);
+    return p;
+}
+
+float similarity(const PreparedTemplate& a, int i, const PreparedTemplate& b, int j) {
+    return descriptorSimilarity(a, i, b, j);
+}
+
+TEST(LocalStructures, NeighboursOutOfReachLeaveADescriptorEmpty) {
+    // Right beside the radius, straight across and straight down, and in a far corner.
+    for (const Minutia& far :
+         {at(100 + kDescriptorRadius + 1, 100, 0), at(100, 100 + kDescriptorRadius + 1, 0),
+          at(100 + 60, 100 + 60, 0), at(100 + 200, 100, 0)}) {
+        const PreparedTemplate p = prepared(withMinutiae({at(100, 100, 0), far}));
+        EXPECT_EQ(p.bitCount[0], 0) << far.x << "," << far.y;
+        EXPECT_EQ(p.bitCount[1], 0);
+    }
+    const PreparedTemplate near =
+        prepared(withMinutiae({at(100, 100, 0), at(100 + kDescriptorRadius - 1, 100, 0)}));
+    EXPECT_GT(near.bitCount[0], 0);
+    EXPECT_EQ(near.bitCount[0], near.bitCount[1]);
+}
+
+TEST(LocalStructures, DescriptorsDoNotChangeWithRotationAndTranslation) {
+    const FeatureTemplate t = withMinutiae(
+        {at(120, 150, 30), at(150, 160, 80), at(110, 190, 200), at(90, 140, 300, MinutiaType::Bifurcation)});
+    // A quarter turn about (128, 180) maps the pixel grid onto itself, so positions stay exact.
+    FeatureTemplate turned = t;
+    for (Minutia& m : turned.minutiae) {
+        const int dx = m.x - 128, dy = m.y - 180;
+        m.x = 128 - dy + 7;
+        m.y = 180 + dx - 5;
+        m.angle = std::fmod(m.angle + kTwoPi / 4, kTwoPi);
+    }
+    const PreparedTemplate a = prepared(t), b = prepared(turned);
+    for (int i = 0; i < a.count; ++i) {
+        ASSERT_GT(a.bitCount[i], 0);
+        EXPECT_EQ(a.bitCount[i], b.bitCount[i]);
+        EXPECT_FLOAT_EQ(similarity(a, i, b, i), 1.0F) << "minutia " << i;
+    }
+}
+
+TEST(LocalStructures, DifferentNeighbourhoodsAreTold) {
+    const PreparedTemplate a = prepared(withMinutiae({at(100, 100, 0), at(130, 100, 90)}));
+    const PreparedTemplate b = prepared(withMinutiae({at(100, 100, 0), at(100, 160, 270)}));
+    EXPECT_LT(similarity(a, 0, b, 0), 0.3F);
+    EXPECT_FLOAT_EQ(similarity(a, 0, a, 0), 1.0F);
+}
+
+TEST(LocalStructures, OnlyTheMostReliableMinutiaeAreKeptAndEmptyMeansNone) {
+    FeatureTemplate many;
+    for (int k = 0; k < kMaxTemplateMinutiae; ++k)
+        many.minutiae.push_back(at(10 + 2 * (k % 100), 20 + 3 * k, 0));
+    EXPECT_EQ(prepared(many).count, kMaxMatched);
+    many.empty = true;
+    EXPECT_EQ(prepared(many).count, 0);
+}
+
+TEST(LocalStructures, ContentOrderIsATotalOrderOnContent) {
+    const FeatureTemplate t = withMinutiae({at(120, 150, 30), at(150, 160, 80)});
+    FeatureTemplate u = t;
+    u.minutiae[1].y += 1;
+    FeatureTemplate masked = t;
+    masked.mask[5] = 0;
+    const PreparedTemplate a = prepared(t), b = prepared(u), c = prepared(masked);
+    EXPECT_EQ(compareContent(a, prepared(t)), 0);
+    EXPECT_LT(compareContent(a, b), 0);
+    EXPECT_GT(compareContent(b, a), 0);
+    EXPECT_NE(compareContent(a, c), 0);
+    EXPECT_EQ(compareContent(a, c), -compareContent(c, a));
+}
+
+}  // namespace
+}  // namespace tervo::fpr
