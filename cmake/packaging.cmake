@@ -32,6 +32,16 @@ foreach(component programs standins)
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
 endforeach()
 
+# Manual pages, compressed as Debian installs them.
+foreach(page tervo:programs tervo-dlopen:programs tervo-fpgen:standins)
+  string(REPLACE ":" ";" page ${page})
+  list(GET page 0 name)
+  list(GET page 1 component)
+  set(page_gz ${CMAKE_BINARY_DIR}/packaging/${name}.1.gz)
+  execute_process(COMMAND gzip -n -9 -c ${PROJECT_SOURCE_DIR}/packaging/man/${name}.1 OUTPUT_FILE ${page_gz})
+  install(FILES ${page_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${component})
+endforeach()
+
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")
   set(deb_arch arm64)
 else()

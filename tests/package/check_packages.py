@@ -46,6 +46,11 @@ def main():
             problems.append(f"{name}: lacks {f}")
         if name == "tervo" and any(c.endswith(".so") for c in contents):
             problems.append("tervo: carries libraries; they belong to tervo-standins")
+    # Debian's own checks, where the machine has them: no error, no warning.
+    if shutil.which("lintian"):
+        debs = sorted(glob.glob(os.path.join(out, "*.deb")))
+        checked = subprocess.run(["lintian", "--tag-display-limit", "0", *debs], capture_output=True, text=True)
+        problems += [line for line in checked.stdout.splitlines() if line[:2] in ("E:", "W:")]
     for p in problems:
         print(p)
     return 1 if problems else 0
