@@ -35,9 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // billion cycles finds nothing but time.
     if (input.find("cyc") != std::string::npos) return 0;
     // Library answers are part of the input: "!" toggles failing doubles.
-    const char* script = input.find('!') != std::string::npos
-                             ? "LIVESCAN_GetFPRawData=-1,1,throw;FP_FeatureMatch=-3,throw:x,1;FP_GetQualityScore=0"
-                             : "";
+    const char* script =
+        input.find('!') != std::string::npos
+            ? "LIVESCAN_GetFPRawData=-1,1,throw;FP_FeatureMatch=-3,throw:x,1;FP_GetQualityScore=0"
+            : "";
     tervo_double_fpr_configure(script);
     tervo_double_cap_configure(script);
     std::FILE* in = fmemopen(const_cast<char*>(input.data()), input.size(), "r");

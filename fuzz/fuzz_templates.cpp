@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     std::vector<unsigned char> image(95160, 0);
     std::memcpy(image.data(), bytes.data() + 1024, 92160);
-    if (FP_ImageMatch(image.data(), bytes.data(), &similarity) == 1 && !(similarity >= 0.0f && similarity <= 1.0f))
+    if (FP_ImageMatch(image.data(), bytes.data(), &similarity) == 1 &&
+        !(similarity >= 0.0f && similarity <= 1.0f))
         std::abort();
     return 0;
 }

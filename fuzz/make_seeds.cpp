@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> previous(512, 0);
     for (int i = 2; i < argc; ++i) {
         std::ifstream in(argv[i], std::ios::binary);
-        std::vector<unsigned char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::vector<unsigned char> image((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
         image.resize(95160, 0);
         const std::string n = std::to_string(i - 2);
         save(out + "/image/" + n, image.data(), 93238);

@@ -3,12 +3,11 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 
-#include <csignal>
-#include <filesystem>
-
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
