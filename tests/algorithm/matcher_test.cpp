@@ -77,6 +77,27 @@ TEST(Matcher, LostAndSpuriousMinutiaeStillMatch) {
     EXPECT_GT(matchTemplates(t, moved).similarity, 0.6F);
 }
 
+TEST(Matcher, DirectionsScatteredByTwentyDegreesStillPair) {
+    // Directions read from short ridge traces on distorted real prints wander by 20 degrees and more.
+    const FeatureTemplate t = randomPrint(4);
+    FeatureTemplate moved = reimpress(t, 8, 12, -6, 11);
+    for (std::size_t i = 0; i < moved.minutiae.size(); ++i) {
+        const float turn = (i % 2 == 0 ? 20.0F : -20.0F) * kTwoPi / 360.0F;
+        moved.minutiae[i].angle = std::fmod(moved.minutiae[i].angle + turn + kTwoPi, kTwoPi);
+    }
+    EXPECT_GT(matchTemplates(t, moved).similarity, 0.6F);
+}
+
+TEST(Matcher, SharedMinutiaeListedBehindSpuriousOnesStillAnchor) {
+    // Reliability is a poor guide on real prints: the reproducible minutiae may all rank below the
+    // first thirty, and the alignment must still be found among them.
+    const FeatureTemplate t = randomPrint(5);
+    const FeatureTemplate shared = reimpress(t, -6, 8, 8, 13);
+    FeatureTemplate moved = randomPrint(6000, 30);
+    moved.minutiae.insert(moved.minutiae.end(), shared.minutiae.begin(), shared.minutiae.end());
+    EXPECT_GT(matchTemplates(t, moved).similarity, 0.6F);
+}
+
 TEST(Matcher, UnrelatedPrintsStayBelowTheThreshold) {
     for (unsigned seed = 10; seed < 40; ++seed) {
         const MatchDetail d = matchTemplates(randomPrint(seed), randomPrint(seed + 100));
