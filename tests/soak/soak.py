@@ -17,6 +17,7 @@ prints a sanitizer or crash report, a read of ./Fp.bmp is torn, or the peak
 grows by more than --max-growth-kb between the checkpoint and the end.
 """
 import argparse
+import contextlib
 import os
 import random
 import shutil
@@ -146,20 +147,29 @@ class Session:
             return text in self.tail
 
 
-def soak_run(args, name, program, libs, count, seed, report):
-    rng = random.Random(seed)
-    root = tempfile.mkdtemp(prefix="soak-")
+@contextlib.contextmanager
+def sandbox(prefix, program, libs):
+    """<tmp>/bin with the program, <tmp>/lib with the libraries, <tmp>/work; removed afterwards."""
+    root = tempfile.mkdtemp(prefix=prefix)
     try:
         bin_dir, lib_dir, work = (os.path.join(root, d) for d in ("bin", "lib", "work"))
         for d in (bin_dir, lib_dir, work):
             os.mkdir(d)
         shutil.copy2(program, bin_dir)
         for lib in libs:
-            shutil.copy2(lib, os.path.join(lib_dir, os.path.basename(lib)))
+            shutil.copy2(lib, lib_dir)
+        yield os.path.join(bin_dir, os.path.basename(program)), lib_dir, work
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+
+def soak_run(args, name, program, libs, count, seed, report):
+    rng = random.Random(seed)
+    with sandbox("soak-", program, libs) as (copied, lib_dir, work):
         images, templates = make_files(work, args.fpgen, rng)
         env = dict(os.environ, LD_LIBRARY_PATH=lib_dir, TERVO_SCANNER_FAULT_RATE="%d:%d" % (args.fault_rate, seed),
                    TERVO_SCANNER_LINK_LOSS="3:-1:20", LC_ALL="C")
-        argv = args.emulator + [os.path.join(bin_dir, os.path.basename(program))]
+        argv = args.emulator + [copied]
         watcher = Watcher(os.path.join(work, "Fp.bmp"))
         watcher.start()
         started = time.time()
@@ -215,23 +225,14 @@ def soak_run(args, name, program, libs, count, seed, report):
             print("FAILED %s: %s\n--- stderr (first lines)\n%s\n--- stdout (tail)\n%s" % (
                 name, failure, "\n".join(session.errors[:20]), tail[-3000:]), flush=True)
         return failure is None
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
 
 
 def kill_run(args, program, libs, kills, seed, report):
     """Kills capturing sessions at random moments; ./Fp.bmp must stay whole."""
     rng = random.Random(seed)
-    root = tempfile.mkdtemp(prefix="soak-kill-")
-    try:
-        bin_dir, lib_dir, work = (os.path.join(root, d) for d in ("bin", "lib", "work"))
-        for d in (bin_dir, lib_dir, work):
-            os.mkdir(d)
-        shutil.copy2(program, bin_dir)
-        for lib in libs:
-            shutil.copy2(lib, lib_dir)
+    with sandbox("soak-kill-", program, libs) as (copied, lib_dir, work):
         env = dict(os.environ, LD_LIBRARY_PATH=lib_dir, LC_ALL="C")
-        argv = args.emulator + [os.path.join(bin_dir, os.path.basename(program))]
+        argv = args.emulator + [copied]
         script = ("open " + "cap1 cap2 " * 200).encode()
         bad = 0
         for _ in range(kills):
@@ -254,8 +255,6 @@ def kill_run(args, program, libs, kills, seed, report):
         report.append(line)
         print(line, flush=True)
         return bad == 0
-    finally:
-        shutil.rmtree(root, ignore_errors=True)
 
 
 def _feed(proc, data):

@@ -37,6 +37,20 @@ void readInteger(std::ostream& diagnostics, const char* name, long minimum, long
     complain(diagnostics, name, *text, why.str(), fallback);
 }
 
+// A plan given as text: kept in `destination` when `parse` finds no error in
+// it, otherwise reported and left at its default.
+template <typename Parse>
+void readPlan(std::ostream& diagnostics, const char* name, const std::string& fallback,
+              std::string& destination, Parse parse) {
+    const std::optional<std::string> text = environment(name);
+    if (!text) return;
+    const std::string error = parse(*text);
+    if (error.empty())
+        destination = *text;
+    else
+        complain(diagnostics, name, *text, error, fallback);
+}
+
 }  // namespace
 
 std::string parseLinkLoss(const std::string& text, LinkLossPlan& plan) {
@@ -79,29 +93,12 @@ ScannerSettings readScannerSettings(std::ostream& diagnostics) {
                 [&](long value) { settings.noFinger = value == 1; });
     readInteger(diagnostics, "TERVO_SCANNER_LATENCY_MS", 0, 60000, "no latency",
                 [&](long value) { settings.latencyMs = static_cast<int>(value); });
-    if (const std::optional<std::string> text = environment("TERVO_SCANNER_FAULTS")) {
-        FaultPlan probe;
-        const std::string error = probe.parse(*text);
-        if (error.empty())
-            settings.faultText = *text;
-        else
-            complain(diagnostics, "TERVO_SCANNER_FAULTS", *text, error, "no faults");
-    }
-    if (const std::optional<std::string> text = environment("TERVO_SCANNER_FAULT_RATE")) {
-        FaultPlan probe;
-        const std::string error = probe.parseRandom(*text);
-        if (error.empty())
-            settings.faultRateText = *text;
-        else
-            complain(diagnostics, "TERVO_SCANNER_FAULT_RATE", *text, error, "no random faults");
-    }
-    if (const std::optional<std::string> text = environment("TERVO_SCANNER_LINK_LOSS")) {
-        const std::string error = parseLinkLoss(*text, settings.linkLoss);
-        if (error.empty())
-            settings.linkLossText = *text;
-        else
-            complain(diagnostics, "TERVO_SCANNER_LINK_LOSS", *text, error, "a steady link");
-    }
+    readPlan(diagnostics, "TERVO_SCANNER_FAULTS", "no faults", settings.faultText,
+             [](const std::string& text) { return FaultPlan().parse(text); });
+    readPlan(diagnostics, "TERVO_SCANNER_FAULT_RATE", "no random faults", settings.faultRateText,
+             [](const std::string& text) { return FaultPlan().parseRandom(text); });
+    readPlan(diagnostics, "TERVO_SCANNER_LINK_LOSS", "a steady link", settings.linkLossText,
+             [&](const std::string& text) { return parseLinkLoss(text, settings.linkLoss); });
     if (const std::optional<std::string> path = environment("TERVO_SCANNER_LOG")) settings.logPath = *path;
     return settings;
 }
