@@ -100,5 +100,28 @@ TEST(LocalStructures, ContentOrderIsATotalOrderOnContent) {
     EXPECT_EQ(compareContent(a, c), -compareContent(c, a));
 }
 
+// The pairing looks up candidates at transformed, fractional positions, some outside the image; a
+// minutia within reach that the look-up leaves out can never be paired.
+TEST(LocalStructures, NearbyLookUpHoldsEveryMinutiaWithinReach) {
+    FeatureTemplate t;
+    t.mask.fill(1);
+    for (int k = 0; k < kMaxMatched - 2; ++k)
+        t.minutiae.push_back(at((k * 37) % kWidth, (k * 53) % kHeight, 0));
+    t.minutiae.push_back(at(0, 0, 0));
+    t.minutiae.push_back(at(kWidth - 1, kHeight - 1, 0));
+    const PreparedTemplate p = prepared(t);
+    int missed = 0;
+    for (float py = -20.25F; py < kHeight + 20; py += 0.7F) {
+        for (float px = -20.25F; px < kWidth + 20; px += 0.9F) {
+            const std::uint64_t near = p.nearbyAt(px, py);
+            for (int i = 0; i < p.count; ++i) {
+                const float ex = px - p.x[i], ey = py - p.y[i];
+                if (ex * ex + ey * ey <= kNearbyReach * kNearbyReach && !(near >> i & 1U)) ++missed;
+            }
+        }
+    }
+    EXPECT_EQ(missed, 0);
+}
+
 }  // namespace
 }  // namespace tervo::fpr

@@ -136,25 +136,19 @@ void buildDescriptors(PreparedTemplate& p) {
     }
 }
 
-// Each minutia joins the cells whose square comes within the reach of it.
+// Each minutia joins the bands that come within reach of it along one axis.
 void buildNearby(PreparedTemplate& p) {
-    p.nearby.fill(0);
+    p.nearRow.fill(0);
+    p.nearColumn.fill(0);
     for (int i = 0; i < p.count; ++i) {
+        const std::uint64_t bit = std::uint64_t{1} << i;
         const int x = p.x[i], y = p.y[i];
-        const int cx0 = std::max(0, x - kNearbyReach) / kNearbyCell;
-        const int cx1 = std::min(kWidth - 1, x + kNearbyReach) / kNearbyCell;
-        const int cy0 = std::max(0, y - kNearbyReach) / kNearbyCell;
-        const int cy1 = std::min(kHeight - 1, y + kNearbyReach) / kNearbyCell;
-        for (int cy = cy0; cy <= cy1; ++cy) {
-            const int top = cy * kNearbyCell,
-                      ey = y < top ? top - y : std::max(0, y - (top + kNearbyCell - 1));
-            for (int cx = cx0; cx <= cx1; ++cx) {
-                const int left = cx * kNearbyCell;
-                const int ex = x < left ? left - x : std::max(0, x - (left + kNearbyCell - 1));
-                if (ex * ex + ey * ey <= kNearbyReach * kNearbyReach)
-                    p.nearby[cy * kNearbyColumns + cx] |= std::uint64_t{1} << i;
-            }
-        }
+        for (int c = std::max(0, x - kNearbyReach) / kBandWidth;
+             c <= std::min(kWidth - 1, x + kNearbyReach) / kBandWidth; ++c)
+            p.nearColumn[c] |= bit;
+        for (int r = std::max(0, y - kNearbyReach) / kBandWidth;
+             r <= std::min(kHeight - 1, y + kNearbyReach) / kBandWidth; ++r)
+            p.nearRow[r] |= bit;
     }
 }
 
@@ -172,6 +166,10 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
         out.type[i] = m.type == MinutiaType::Bifurcation ? 1 : 0;
     }
     buildDescriptors(out);
+    for (int w = 0; w < kDescriptorWords; ++w) {
+        for (int j = 0; j < kAnchorMinutiae; ++j)
+            out.anchorWords[w][j] = j < out.count ? out.descriptor[j][w] : 0;
+    }
     buildNearby(out);
 }
 
