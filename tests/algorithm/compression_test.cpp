@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -106,6 +107,21 @@ TEST(Compression, ResealedGarbageStreamIsStillIllegal) {
     writeLe32(&bad[16], crc32(&bad[20], 4000, crc32(bad.data(), 16)));
     Buffer out{};
     EXPECT_EQ(decompressImage(bad.data(), out.data()), GA_E_FILEIILEGAL);
+}
+
+// A container cut after a third of its JPEG stream, then resealed with a correct length and checksum:
+// the decoder meets the end of data early, which must not pass for a good image.
+TEST(Compression, ResealedTruncatedStreamIsIllegal) {
+    const Buffer in = testing::rawBuffer(testing::ridgePattern());
+    Buffer packed{}, out{};
+    CompressionReport report;
+    ASSERT_EQ(compressImage(in.data(), 6, packed.data(), report), GA_OK);
+    constexpr std::size_t kFixedHeader = 20;
+    const std::size_t kept = readLe32(&packed[8]) / 3;
+    std::fill(packed.begin() + static_cast<std::ptrdiff_t>(kFixedHeader + kept), packed.end(), 0);
+    writeLe32(&packed[8], static_cast<std::uint32_t>(kept));
+    writeLe32(&packed[16], crc32(&packed[kFixedHeader], kept, crc32(packed.data(), 16)));
+    EXPECT_EQ(decompressImage(packed.data(), out.data()), GA_E_FILEIILEGAL);
 }
 
 TEST(Compression, RandomBuffersNeverDecompress) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "lanes.h"
+
 namespace tervo::fpr {
 namespace {
 
@@ -14,21 +16,16 @@ constexpr int kPeriodMin = 4, kPeriodMax = 18;  // whole-pixel periods in the ba
 constexpr int kPeriodSteps = kPeriodMax - kPeriodMin + 1;
 constexpr int kRadius = 5;
 constexpr int kSide = 2 * kRadius + 1;
-constexpr int kLanes = 4;
-constexpr int kRowVectors = 3;  // an 11-tap row padded with zeros to 12 taps
 constexpr int kChoiceStep = 4;  // kernel choice is interpolated on a 4x4-pixel grid
 
-// Four-float vectors of the compiler's vector extension: the same source becomes SSE on the build
-// machine and NEON on the boards.
-typedef float Lanes __attribute__((vector_size(16)));
-
 struct Kernel {
-    Lanes rows[kSide][kRowVectors];
+    float taps[kSide][kSide];
 };
 
 // Zero-mean kernels, so that a slowly varying background adds nothing to the response.
 Kernel makeKernel(float ridgeAngle, float period) {
-    float taps[kSide][kRowVectors * kLanes] = {};
+    Kernel k{};
+    float(&taps)[kSide][kSide] = k.taps;
     float envelope[kSide][kSide] = {};
     const float across = std::clamp(0.45F * period + 0.5F, 2.5F, 4.5F);
     const float along = 4.5F;
@@ -45,10 +42,8 @@ Kernel makeKernel(float ridgeAngle, float period) {
             weightSum += e;
         }
     }
-    Kernel k{};
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) taps[y][x] -= envelope[y][x] * sum / weightSum;
-        std::memcpy(k.rows[y], taps[y], sizeof k.rows[y]);
     }
     return k;
 }
@@ -93,7 +88,7 @@ std::vector<float> upsample(const std::vector<float>& field, int step) {
 }
 
 // Locally normalised image with ridges positive: (local mean - gray) / local contrast, inside a margin
-// of zeros wide enough for the padded kernel rows.
+// of zeros wide enough for the kernel and for reading four pixels at a time.
 constexpr int kPaddedWidth = kWidth + 2 * kRadius + kLanes;
 constexpr int kPaddedHeight = kHeight + 2 * kRadius;
 
@@ -132,17 +127,50 @@ std::vector<std::uint16_t> kernelChoice(const RidgeFields& f) {
     return choice;
 }
 
-float filterAt(const std::vector<float>& image, const Kernel& k, int x, int y) {
-    Lanes acc = {0, 0, 0, 0};
-    for (int ky = 0; ky < kSide; ++ky) {
-        const float* row = image.data() + (y + ky) * kPaddedWidth + x;
-        for (int v = 0; v < kRowVectors; ++v) {
-            Lanes pixelsHere;
-            std::memcpy(&pixelsHere, row + v * kLanes, sizeof pixelsHere);
-            acc += pixelsHere * k.rows[ky][v];
-        }
+// A kernel with every tap repeated across the lanes: four neighbouring pixels, which always share their
+// kernel, are filtered together, one pixel per lane.
+struct LaneKernel {
+    FloatLanes taps[kSide][kSide];
+};
+
+LaneKernel spreadAcrossLanes(const Kernel& k) {
+    LaneKernel out;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) out.taps[y][x] = FloatLanes{} + k.taps[y][x];
     }
-    return acc[0] + acc[1] + acc[2] + acc[3];
+    return out;
+}
+
+// Every pixel's response is summed in one fixed order, whatever the grouping of pixels into lanes:
+// four partial sums, partial j over the taps of columns j, j + 4, j + 8, kernel rows top to bottom,
+// then the partials added first to last. The binarised map thus never depends on how the loop runs.
+using PartialSums = FloatLanes[kLanes];
+
+inline void accumulateRow(const float* imageRow, const FloatLanes* kernelRow, PartialSums& partial) {
+#pragma GCC unroll 11
+    for (int c = 0; c < kSide; ++c) {
+        FloatLanes here;
+        std::memcpy(&here, imageRow + c, sizeof here);
+        partial[c % kLanes] += here * kernelRow[c];
+    }
+}
+
+FloatLanes total(const PartialSums& partial) {
+    return ((partial[0] + partial[1]) + partial[2]) + partial[3];
+}
+
+// Responses of pixels x .. x + 3 in rows y and y + 1, in padded coordinates of their top-left taps.
+// The two rows share all but one image row, each loaded once.
+void filterTwoRows(const std::vector<float>& image, const LaneKernel& k, int x, int y,
+                   FloatLanes (&response)[2]) {
+    PartialSums upper = {}, lower = {};
+    for (int r = 0; r <= kSide; ++r) {
+        const float* imageRow = image.data() + (y + r) * kPaddedWidth + x;
+        if (r < kSide) accumulateRow(imageRow, k.taps[r], upper);
+        if (r > 0) accumulateRow(imageRow, k.taps[r - 1], lower);
+    }
+    response[0] = total(upper);
+    response[1] = total(lower);
 }
 
 }  // namespace
@@ -153,12 +181,28 @@ std::vector<std::uint8_t> enhanceAndBinarise(const Pixels& pixels, const RidgeFi
     const std::vector<float> image = normalisedPadded(pixels, f);
     const std::vector<std::uint16_t> choice = kernelChoice(f);
     const std::vector<Kernel>& bank = kernelBank();
-    constexpr int kChoiceColumns = kWidth / kChoiceStep;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            if (!f.foreground[f.index(x / kBlockSize, y / kBlockSize)]) continue;
-            const Kernel& k = bank[choice[(y / kChoiceStep) * kChoiceColumns + x / kChoiceStep]];
-            ridges[y * kWidth + x] = filterAt(image, k, x, y) > 0.0F ? 1 : 0;
+    constexpr int kChoiceColumns = kWidth / kChoiceStep, kChoiceRows = kHeight / kChoiceStep;
+    // A choice cell lies inside one block; neighbouring cells mostly choose the same kernel, so its
+    // lane form is only rebuilt when the choice changes.
+    LaneKernel kernel;
+    int kernelIndex = -1;
+    for (int cy = 0; cy < kChoiceRows; ++cy) {
+        for (int cx = 0; cx < kChoiceColumns; ++cx) {
+            const int x = cx * kChoiceStep, y0 = cy * kChoiceStep;
+            if (!f.foreground[f.index(x / kBlockSize, y0 / kBlockSize)]) continue;
+            const int index = choice[cy * kChoiceColumns + cx];
+            if (index != kernelIndex) {
+                kernel = spreadAcrossLanes(bank[index]);
+                kernelIndex = index;
+            }
+            for (int y = y0; y < y0 + kChoiceStep; y += 2) {
+                FloatLanes response[2];
+                filterTwoRows(image, kernel, x, y, response);
+                for (int row = 0; row < 2; ++row) {
+                    for (int l = 0; l < kLanes; ++l)
+                        ridges[(y + row) * kWidth + x + l] = response[row][l] > 0.0F ? 1 : 0;
+                }
+            }
         }
     }
     return ridges;

@@ -1,7 +1,12 @@
 #include "ridge_fields.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+
+#include "block_windows.h"
+#include "lanes.h"
 
 namespace tervo::fpr {
 namespace {
@@ -13,88 +18,90 @@ constexpr int kStatsRadius = 8;          // 17x17 window for mean and contrast
 constexpr int kGradientRadius = 12;      // 25x25 window for orientation
 constexpr double kSmoothingSigma = 1.0;  // in blocks, for the orientation vectors
 
-// Summed-area table with one row and column of zeros in front, so window sums need no edge cases.
-class IntegralImage {
-  public:
-    explicit IntegralImage(const std::vector<double>& values) : sums_((kWidth + 1) * (kHeight + 1), 0.0) {
-        for (int y = 0; y < kHeight; ++y) {
-            double rowSum = 0.0;
-            for (int x = 0; x < kWidth; ++x) {
-                rowSum += values[y * kWidth + x];
-                at(x + 1, y + 1) = at(x + 1, y) + rowSum;
-            }
-        }
-    }
-    // Sum over the clipped window [x0, x1] x [y0, y1]; also reports its pixel count.
-    double windowSum(int x0, int y0, int x1, int y1, int& count) const {
-        x0 = std::max(x0, 0);
-        y0 = std::max(y0, 0);
-        x1 = std::min(x1, kWidth - 1);
-        y1 = std::min(y1, kHeight - 1);
-        count = (x1 - x0 + 1) * (y1 - y0 + 1);
-        return at(x1 + 1, y1 + 1) - at(x0, y1 + 1) - at(x1 + 1, y0) + at(x0, y0);
-    }
-
-  private:
-    double& at(int x, int y) { return sums_[y * (kWidth + 1) + x]; }
-    double at(int x, int y) const { return sums_[y * (kWidth + 1) + x]; }
-    std::vector<double> sums_;
+// Sobel gradients of one image row from its padded neighbour rows, as the three squared-gradient terms
+// of the least-squares orientation. The outer frame of the image has no gradient.
+struct GradientRow {
+    std::array<std::int32_t, kWidth> xx{}, xy{}, magnitude{};
 };
+using PaddedRow = std::array<std::int32_t, kWidth + 2>;  // gray levels with a zero column either side
 
-void computeContrast(const Pixels& pixels, RidgeFields& f) {
-    std::vector<double> values(kPixelCount), squares(kPixelCount);
-    for (std::size_t i = 0; i < kPixelCount; ++i) {
-        values[i] = pixels[i];
-        squares[i] = static_cast<double>(pixels[i]) * pixels[i];
+void computeGradientRow(const PaddedRow& up, const PaddedRow& mid, const PaddedRow& down, GradientRow& g) {
+    for (int x = 0; x < kWidth; ++x) {
+        const int i = x + 1;
+        const std::int32_t gx =
+            (up[i + 1] + 2 * mid[i + 1] + down[i + 1]) - (up[i - 1] + 2 * mid[i - 1] + down[i - 1]);
+        const std::int32_t gy =
+            (down[i - 1] + 2 * down[i] + down[i + 1]) - (up[i - 1] + 2 * up[i] + up[i + 1]);
+        g.xx[x] = gx * gx - gy * gy;
+        g.xy[x] = 2 * gx * gy;
+        g.magnitude[x] = gx * gx + gy * gy;
     }
-    const IntegralImage sum(values), sumSquares(squares);
-    for (int by = 0; by < kBlocksY; ++by) {
-        for (int bx = 0; bx < kBlocksX; ++bx) {
-            const int cx = bx * kBlockSize + kBlockSize / 2, cy = by * kBlockSize + kBlockSize / 2;
-            int n = 0;
-            const double s =
-                sum.windowSum(cx - kStatsRadius, cy - kStatsRadius, cx + kStatsRadius, cy + kStatsRadius, n);
-            const double s2 = sumSquares.windowSum(cx - kStatsRadius, cy - kStatsRadius, cx + kStatsRadius,
-                                                   cy + kStatsRadius, n);
-            const double m = s / n;
-            f.mean[f.index(bx, by)] = static_cast<float>(m);
-            f.contrast[f.index(bx, by)] = static_cast<float>(std::sqrt(std::max(0.0, s2 / n - m * m)));
-        }
-    }
+    g.xx[0] = g.xy[0] = g.magnitude[0] = 0;
+    g.xx[kWidth - 1] = g.xy[kWidth - 1] = g.magnitude[kWidth - 1] = 0;
 }
 
-// Least-squares orientation from squared gradients (Bazen and Gerez 2002): the doubled-angle vector
-// sum gives the dominant gradient direction, ridges run across it.
-void computeOrientation(const Pixels& pixels, RidgeFields& f) {
-    std::vector<double> gxx(kPixelCount, 0.0), gxy(kPixelCount, 0.0), gmag(kPixelCount, 0.0);
-    for (int y = 1; y < kHeight - 1; ++y) {
-        for (int x = 1; x < kWidth - 1; ++x) {
-            auto p = [&](int dx, int dy) { return static_cast<double>(pixels[(y + dy) * kWidth + x + dx]); };
-            const double gx = (p(1, -1) + 2 * p(1, 0) + p(1, 1)) - (p(-1, -1) + 2 * p(-1, 0) + p(-1, 1));
-            const double gy = (p(-1, 1) + 2 * p(0, 1) + p(1, 1)) - (p(-1, -1) + 2 * p(0, -1) + p(1, -1));
-            const int i = y * kWidth + x;
-            gxx[i] = gx * gx - gy * gy;
-            gxy[i] = 2 * gx * gy;
-            gmag[i] = gx * gx + gy * gy;
-        }
+// Doubled-angle vectors (Bazen and Gerez 2002) summed over each block's gradient window: the vector
+// sum gives the dominant gradient direction, ridges run across it; its length against the summed
+// magnitudes is the certainty.
+struct GradientSums {
+    std::vector<float> vx = std::vector<float>(kBlockCount), vy = std::vector<float>(kBlockCount);
+};
+
+// One sweep down the image feeds every window sum: gray levels and their squares for mean and
+// contrast, squared-gradient terms for orientation. Everything is summed as integers, which doubles
+// would hold exactly too.
+GradientSums sumBlockWindows(const Pixels& pixels, RidgeFields& f) {
+    BlockWindowSums<2> stats(kStatsRadius);
+    BlockWindowSums<3> gradients(kGradientRadius);
+    std::array<PaddedRow, 3> rows{};  // image rows y - 1, y, y + 1, cycled
+    std::array<std::int32_t, kWidth> squares{};
+    GradientRow gradient, flat;
+    auto load = [&pixels](int y, PaddedRow& row) {
+        for (int x = 0; x < kWidth; ++x) row[x + 1] = pixels[static_cast<std::size_t>(y) * kWidth + x];
+    };
+    load(0, rows[1]);
+    for (int y = 0; y < kHeight; ++y) {
+        const PaddedRow& up = rows[y % 3];
+        const PaddedRow& mid = rows[(y + 1) % 3];
+        PaddedRow& down = rows[(y + 2) % 3];
+        if (y + 1 < kHeight) load(y + 1, down);
+        for (int x = 0; x < kWidth; ++x) squares[x] = mid[x + 1] * mid[x + 1];
+        stats.addRow({mid.data() + 1, squares.data()});
+        const bool frame = y == 0 || y == kHeight - 1;
+        if (!frame) computeGradientRow(up, mid, down, gradient);
+        const GradientRow& g = frame ? flat : gradient;
+        gradients.addRow({g.xx.data(), g.xy.data(), g.magnitude.data()});
     }
-    const IntegralImage sxx(gxx), sxy(gxy), smag(gmag);
-    std::vector<float> vx(kBlockCount), vy(kBlockCount);
+    GradientSums out;
     for (int by = 0; by < kBlocksY; ++by) {
         for (int bx = 0; bx < kBlocksX; ++bx) {
-            const int cx = bx * kBlockSize + kBlockSize / 2, cy = by * kBlockSize + kBlockSize / 2;
-            const int r = kGradientRadius;
-            int n = 0;
-            const double a = sxx.windowSum(cx - r, cy - r, cx + r, cy + r, n);
-            const double b = sxy.windowSum(cx - r, cy - r, cx + r, cy + r, n);
-            const double m = smag.windowSum(cx - r, cy - r, cx + r, cy + r, n);
             const int i = f.index(bx, by);
-            f.coherence[i] = m > 1e-9 ? static_cast<float>(std::sqrt(a * a + b * b) / m) : 0.0F;
-            vx[i] = static_cast<float>(a);
-            vy[i] = static_cast<float>(b);
+            const int n = stats.count(bx, by);
+            const double s = static_cast<double>(stats.sum(0, bx, by));
+            const double s2 = static_cast<double>(stats.sum(1, bx, by));
+            const double m = s / n;
+            f.mean[i] = static_cast<float>(m);
+            f.contrast[i] = static_cast<float>(std::sqrt(std::max(0.0, s2 / n - m * m)));
+            const double a = static_cast<double>(gradients.sum(0, bx, by));
+            const double b = static_cast<double>(gradients.sum(1, bx, by));
+            const double magnitude = static_cast<double>(gradients.sum(2, bx, by));
+            f.coherence[i] =
+                magnitude > 1e-9 ? static_cast<float>(std::sqrt(a * a + b * b) / magnitude) : 0.0F;
+            out.vx[i] = static_cast<float>(a);
+            out.vy[i] = static_cast<float>(b);
         }
     }
-    // Gaussian smoothing of the doubled-angle vectors bridges creases and noise.
+    return out;
+}
+
+// Gaussian smoothing of the doubled-angle vectors bridges creases and noise.
+void computeOrientation(const GradientSums& v, RidgeFields& f) {
+    double weight[3][3];
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx)
+            weight[dy + 1][dx + 1] =
+                std::exp(-0.5 * (dx * dx + dy * dy) / (kSmoothingSigma * kSmoothingSigma));
+    }
     for (int by = 0; by < kBlocksY; ++by) {
         for (int bx = 0; bx < kBlocksX; ++bx) {
             double sx = 0.0, sy = 0.0;
@@ -102,10 +109,9 @@ void computeOrientation(const Pixels& pixels, RidgeFields& f) {
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = bx + dx, ny = by + dy;
                     if (nx < 0 || ny < 0 || nx >= kBlocksX || ny >= kBlocksY) continue;
-                    const double w =
-                        std::exp(-0.5 * (dx * dx + dy * dy) / (kSmoothingSigma * kSmoothingSigma));
-                    sx += w * vx[f.index(nx, ny)];
-                    sy += w * vy[f.index(nx, ny)];
+                    const double w = weight[dy + 1][dx + 1];
+                    sx += w * v.vx[f.index(nx, ny)];
+                    sy += w * v.vy[f.index(nx, ny)];
                 }
             }
             float ridge = static_cast<float>(0.5 * std::atan2(sy, sx)) + kPi / 2;
@@ -116,37 +122,72 @@ void computeOrientation(const Pixels& pixels, RidgeFields& f) {
     }
 }
 
+// Ridge profile of a block: kLength positions across the ridges, each averaging samples every kStep
+// pixels along them.
+constexpr int kLength = 32, kAlong = 5, kStep = 2;
+constexpr int kLengthVectors = kLength / kLanes;
+
+struct Signature {
+    float profile[kLength];
+    std::int32_t sum = 0, sumSquares = 0, samples = 0;  // over every sample inside the image
+};
+
+// Samples the profile positions four at a time. A sample outside the image is left out, including one
+// whose coordinate lies just below zero and would round to the first row or column.
+Signature sampleSignature(const Pixels& pixels, float cx, float cy, float ax, float ay) {
+    const float nx = -ay, ny = ax;  // across the ridges
+    FloatLanes baseX[kLengthVectors], baseY[kLengthVectors];
+    for (int v = 0; v < kLengthVectors; ++v) {
+        FloatLanes t;
+        for (int l = 0; l < kLanes; ++l) t[l] = static_cast<float>(v * kLanes + l - kLength / 2);
+        baseX[v] = cx + t * nx;
+        baseY[v] = cy + t * ny;
+    }
+    IntLanes acc[kLengthVectors] = {}, count[kLengthVectors] = {};
+    IntLanes sum = {};
+    // Squares add up in floats: a lane sees at most 88 samples of at most 255^2, well inside the
+    // 2^24 up to which floats count exactly, and float lanes multiply faster than integer ones.
+    FloatLanes sumSquares = {};
+    for (int a = -kAlong; a <= kAlong; ++a) {
+        const float alongX = a * kStep * ax, alongY = a * kStep * ay;
+        for (int v = 0; v < kLengthVectors; ++v) {
+            const FloatLanes fx = baseX[v] + alongX, fy = baseY[v] + alongY;
+            const IntLanes x = __builtin_convertvector(fx + 0.5F, IntLanes);
+            const IntLanes y = __builtin_convertvector(fy + 0.5F, IntLanes);
+            const IntLanes inside = (fx >= 0.0F) & (fy >= 0.0F) & (x < kWidth) & (y < kHeight);
+            const IntLanes at = (y * kWidth + x) & inside;  // lanes outside read pixel 0, then drop it
+            const IntLanes value =
+                IntLanes{pixels[at[0]], pixels[at[1]], pixels[at[2]], pixels[at[3]]} & inside;
+            acc[v] += value;
+            count[v] -= inside;
+            sum += value;
+            const FloatLanes gray = __builtin_convertvector(value, FloatLanes);
+            sumSquares += gray * gray;
+        }
+    }
+    Signature out;
+    for (int k = 0; k < kLength; ++k) {
+        const int n = count[k / kLanes][k % kLanes];
+        out.profile[k] =
+            n > 0 ? static_cast<float>(acc[k / kLanes][k % kLanes]) / static_cast<float>(n) : 0.0F;
+        out.samples += n;
+    }
+    out.sum = laneSum(sum);
+    out.sumSquares = laneSum(__builtin_convertvector(sumSquares, IntLanes));
+    return out;
+}
+
 // Gray-level profile across the ridges through the block centre ("x-signature", Hong, Wan and Jain
 // 1998), averaged along the ridge direction. Its peak spacing is the ridge period; the share of the
 // window's variance it explains is the ridge-valley clarity.
 void measurePeriod(const Pixels& pixels, RidgeFields& f, int bx, int by) {
-    constexpr int kLength = 32, kAlong = 5, kStep = 2;
     const int i = f.index(bx, by);
     const float cx = bx * kBlockSize + kBlockSize / 2.0F, cy = by * kBlockSize + kBlockSize / 2.0F;
     const float theta = f.orientation[i];
-    const float ax = std::cos(theta), ay = std::sin(theta);  // along the ridges
-    const float nx = -ay, ny = ax;                           // across the ridges
-    float profile[kLength];
-    double sum = 0.0, sumSquares = 0.0;
-    int samples = 0;
-    for (int k = 0; k < kLength; ++k) {
-        const float t = static_cast<float>(k - kLength / 2);
-        float acc = 0.0F;
-        int n = 0;
-        for (int a = -kAlong; a <= kAlong; ++a) {
-            const float fx = cx + t * nx + a * kStep * ax, fy = cy + t * ny + a * kStep * ay;
-            if (fx < 0.0F || fy < 0.0F) continue;
-            const int x = static_cast<int>(fx + 0.5F), y = static_cast<int>(fy + 0.5F);
-            if (x >= kWidth || y >= kHeight) continue;
-            const float v = pixels[y * kWidth + x];
-            acc += v;
-            sum += v;
-            sumSquares += static_cast<double>(v) * v;
-            ++n;
-            ++samples;
-        }
-        profile[k] = n > 0 ? acc / n : 0.0F;
-    }
+    const Signature signature = sampleSignature(pixels, cx, cy, std::cos(theta), std::sin(theta));
+    const float* profile = signature.profile;
+    const double sum = signature.sum, sumSquares = signature.sumSquares;
+    const int samples = signature.samples;
     if (samples < kLength * 4) return;
     const double pixelMean = sum / samples;
     const double pixelVariance = std::max(1e-6, sumSquares / samples - pixelMean * pixelMean);
@@ -325,8 +366,7 @@ RidgeFields analyseRidges(const Pixels& pixels) {
     f.clarity.assign(kBlockCount, 0.0F);
     f.contrast.assign(kBlockCount, 0.0F);
     f.mean.assign(kBlockCount, 0.0F);
-    computeContrast(pixels, f);
-    computeOrientation(pixels, f);
+    computeOrientation(sumBlockWindows(pixels, f), f);
     segment(f);
     for (int by = 0; by < kBlocksY; ++by) {
         for (int bx = 0; bx < kBlocksX; ++bx) {
