@@ -56,6 +56,7 @@ struct PreparedTemplate {
     // the count: one probe word is then compared with every anchor of this template in one straight
     // loop that the compiler turns into vector population counts.
     std::array<std::array<std::uint64_t, kAnchorMinutiae>, kDescriptorWords> anchorWords{};
+    std::array<std::uint64_t, kAnchorMinutiae> anchorBitCount{};  // bitCount again, zero past the count
     // For each band, the set of minutiae within kNearbyReach of some row (column) of the band.
     std::array<std::uint64_t, kRowBands> nearRow{};
     std::array<std::uint64_t, kColumnBands> nearColumn{};

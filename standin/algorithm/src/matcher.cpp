@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -231,28 +232,41 @@ void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, int ia, i
 struct Candidate {
     float similarity;
     std::uint8_t i, j;
-    int common, total;
 };
 
 using AnchorCounts = std::array<std::uint64_t, kAnchorMinutiae>;
 
-// Bits one descriptor shares with each anchor descriptor of b, word by word over all anchors at once.
-void commonBitsPortable(const Descriptor& d, const PreparedTemplate& b, AnchorCounts& common) {
+// The weakest Dice coefficient 2 common / total still kept, as its two integers, so that it is compared
+// exactly.
+struct Floor {
+    std::uint64_t common = 0, total = 1;
+};
+
+// Bits one descriptor shares with each anchor descriptor of b, word by word over all anchors at once,
+// and the set of anchors whose Dice coefficient with it beats the floor (which also means sharing a
+// bit). Anchors past b's count have no bits and never beat it.
+std::uint64_t aboveFloorPortable(const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b,
+                                 Floor floor, AnchorCounts& common) {
     AnchorCounts sum{};
     for (int w = 0; w < kDescriptorWords; ++w) {
         const std::uint64_t word = d[w];
         for (int j = 0; j < kAnchorMinutiae; ++j)
             sum[j] += static_cast<std::uint64_t>(__builtin_popcountll(word & b.anchorWords[w][j]));
     }
+    std::uint64_t above = 0;
+    for (int j = 0; j < kAnchorMinutiae; ++j)
+        above |=
+            static_cast<std::uint64_t>(sum[j] * floor.total > floor.common * (bits + b.anchorBitCount[j]))
+            << j;
     common = sum;
+    return above;
 }
 
 #if defined(__x86_64__)
 // The same with AVX-512 population counts, eight anchors per instruction; chosen once at run time where
-// the processor has them.
-__attribute__((target("avx512f,avx512vpopcntdq"))) void commonBitsWide(const Descriptor& d,
-                                                                       const PreparedTemplate& b,
-                                                                       AnchorCounts& common) {
+// the processor has them. Counts stay below 2^11, so the products fit the low 32 bits of each lane.
+__attribute__((target("avx512f,avx512vpopcntdq"))) std::uint64_t aboveFloorWide(
+    const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b, Floor floor, AnchorCounts& common) {
     constexpr int kLanes = 8;
     constexpr int kVectors = kAnchorMinutiae / kLanes;
     __m512i sum[kVectors];
@@ -264,52 +278,79 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) void commonBitsWide(const Des
             sum[v] = _mm512_add_epi64(sum[v], _mm512_popcnt_epi64(_mm512_and_si512(word, column)));
         }
     }
-    for (int v = 0; v < kVectors; ++v) _mm512_storeu_si512(common.data() + v * kLanes, sum[v]);
+    const __m512i floorTotal = _mm512_set1_epi64(static_cast<long long>(floor.total));
+    const __m512i floorCommon = _mm512_set1_epi64(static_cast<long long>(floor.common));
+    const __m512i ownBits = _mm512_set1_epi64(static_cast<long long>(bits));
+    std::uint64_t above = 0;
+    for (int v = 0; v < kVectors; ++v) {
+        _mm512_storeu_si512(common.data() + v * kLanes, sum[v]);
+        const __m512i total =
+            _mm512_add_epi64(ownBits, _mm512_loadu_si512(b.anchorBitCount.data() + v * kLanes));
+        const __mmask8 beats = _mm512_cmpgt_epu64_mask(_mm512_mullo_epi32(sum[v], floorTotal),
+                                                       _mm512_mullo_epi32(total, floorCommon));
+        above |= static_cast<std::uint64_t>(beats) << (v * kLanes);
+    }
+    return above;
 }
 
-using CommonBits = void (*)(const Descriptor&, const PreparedTemplate&, AnchorCounts&);
-const CommonBits commonBits = __builtin_cpu_supports("avx512vpopcntdq") ? commonBitsWide : commonBitsPortable;
+using AboveFloor = std::uint64_t (*)(const Descriptor&, std::uint64_t, const PreparedTemplate&, Floor,
+                                     AnchorCounts&);
+const AboveFloor aboveFloor = __builtin_cpu_supports("avx512vpopcntdq") ? aboveFloorWide : aboveFloorPortable;
 #else
-constexpr auto commonBits = commonBitsPortable;
+constexpr auto aboveFloor = aboveFloorPortable;
 #endif
 
-// The best descriptor pairs, kept in a small array sorted by decreasing similarity; ties keep the
-// earlier pair, so the choice depends only on the two templates' content.
+// A kept pair as one integer whose order is the ranking: decreasing similarity (a positive float's bits
+// order like its value), then the order the pairs were met in, so that ties keep the earlier pair.
+std::uint64_t rankKey(float similarity, int i, int j) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &similarity, sizeof bits);
+    return static_cast<std::uint64_t>(0x7FFFFFFFU - bits) << 32 | static_cast<std::uint64_t>(i) << 8 |
+           static_cast<std::uint64_t>(j);
+}
+
+// The best descriptor pairs, by decreasing similarity. They are kept as integers in a small sorted
+// array (moving whole integers, not structures written field by field, keeps the insertion off the
+// store-forwarding path); most pairs never get that far, turned down in bulk by the floor test.
 int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
                         std::array<Candidate, kCandidates>& best) {
+    std::array<std::uint64_t, kCandidates> keys{};
     int count = 0;
-    // The weakest kept Dice coefficient 2 common / total once the array is full, as its two integers,
-    // so that most pairs are turned down by one integer comparison.
-    int floorCommon = 0, floorTotal = 1;
+    Floor floor;
     const int countA = std::min(a.count, kAnchorMinutiae), countB = std::min(b.count, kAnchorMinutiae);
+    const std::uint64_t inB = countB == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << countB) - 1;
     AnchorCounts shared;
     for (int i = 0; i < countA; ++i) {
-        commonBits(a.descriptor[i], b, shared);
-        // Which pairs beat the floor as it stands, without a branch per pair (the test goes either way
-        // unpredictably); the floor only rises while the row is walked, so each is checked again.
-        std::uint64_t above = 0;
-        for (int j = 0; j < countB; ++j) {
-            const int common = static_cast<int>(shared[j]), total = a.bitCount[i] + b.bitCount[j];
-            above |= static_cast<std::uint64_t>(common != 0 && common * floorTotal > floorCommon * total)
-                     << j;
-        }
-        for (; above != 0; above &= above - 1) {
+        // The floor only rises while the row is walked, so each pair is checked again.
+        for (std::uint64_t above = aboveFloor(a.descriptor[i], a.bitCount[i], b, floor, shared) & inB;
+             above != 0; above &= above - 1) {
             const int j = __builtin_ctzll(above);
-            const int common = static_cast<int>(shared[j]);
-            const int total = a.bitCount[i] + b.bitCount[j];
-            if (common * floorTotal <= floorCommon * total) continue;
+            const std::uint64_t common = shared[j], total = a.bitCount[i] + b.bitCount[j];
+            if (common * floor.total <= floor.common * total) continue;
             const float s = 2.0F * static_cast<float>(common) / static_cast<float>(total);
+            const std::uint64_t key = rankKey(s, i, j);
             int at = count < kCandidates ? count++ : kCandidates - 1;
-            while (at > 0 && best[at - 1].similarity < s) {
-                best[at] = best[at - 1];
-                --at;
-            }
-            best[at] = {s, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j), common, total};
+            for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
+            keys[at] = key;
             if (count == kCandidates) {
-                floorCommon = best[kCandidates - 1].common;
-                floorTotal = best[kCandidates - 1].total;
+                const int fi = static_cast<int>(keys[kCandidates - 1] >> 8 & 0xFF);
+                const int fj = static_cast<int>(keys[kCandidates - 1] & 0xFF);
+                floor.total = a.bitCount[fi] + b.bitCount[fj];
+                const std::uint32_t bits =
+                    0x7FFFFFFFU - static_cast<std::uint32_t>(keys[kCandidates - 1] >> 32);
+                float fs = 0.0F;
+                std::memcpy(&fs, &bits, sizeof fs);
+                // The similarity was rounded from 2 common / total; the integer is recovered exactly.
+                floor.common =
+                    static_cast<std::uint64_t>(std::lround(fs * static_cast<float>(floor.total) / 2.0F));
             }
         }
+    }
+    for (int k = 0; k < count; ++k) {
+        const std::uint32_t bits = 0x7FFFFFFFU - static_cast<std::uint32_t>(keys[k] >> 32);
+        std::memcpy(&best[k].similarity, &bits, sizeof bits);
+        best[k].i = static_cast<std::uint8_t>(keys[k] >> 8 & 0xFF);
+        best[k].j = static_cast<std::uint8_t>(keys[k] & 0xFF);
     }
     return count;
 }
