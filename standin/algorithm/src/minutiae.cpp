@@ -10,6 +10,16 @@ constexpr float kPi = 3.14159265358979F;
 constexpr int kBorderMargin = 12;  // pixels kept clear of the foreground edge
 constexpr float kMinMinutiaCoherence = 0.2F;
 constexpr int kDirectionSteps = 10;  // skeleton steps traced to read a minutia's direction
+// A ridge broken by a pore, a crease or a wet smear leaves two endings that face each other along the
+// ridge flow. Requiring the second ending to lie straight ahead of the first, little to the side,
+// lets the gap span several periods without taking real endings on neighbouring ridges with it.
+constexpr float kBrokenRidgeGap = 3.0F;     // periods
+constexpr float kBrokenRidgeOffset = 0.6F;  // periods to the side of either ending's line
+constexpr float kFacingAngle = 0.7F * kPi;  // directions at least this far apart
+// Where false minutiae are left, they come in groups; an isolated minutia is the one found again in
+// another impression. Reliability is divided by 1 + kCrowdPenalty per neighbour within kCrowdRadius.
+constexpr float kCrowdRadius = 16.0F;
+constexpr float kCrowdPenalty = 0.3F;
 constexpr int kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int kDy[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 
@@ -164,6 +174,30 @@ float distance(const Minutia& a, const Minutia& b) {
     return std::hypot(float(a.x - b.x), float(a.y - b.y));
 }
 
+// Endings point into their ridge, so the gap of a broken ridge lies behind each of them: b must be
+// behind a, a behind b, and both close to the other's line.
+bool brokenRidge(const Minutia& a, const Minutia& b, float period) {
+    if (a.type != MinutiaType::Ending || b.type != MinutiaType::Ending) return false;
+    if (distance(a, b) > kBrokenRidgeGap * period) return false;
+    if (angularDistance(a.angle, b.angle) <= kFacingAngle) return false;
+    const float ax = -std::cos(a.angle), ay = -std::sin(a.angle);
+    const float bx = -std::cos(b.angle), by = -std::sin(b.angle);
+    const float dx = float(b.x - a.x), dy = float(b.y - a.y);
+    const bool behindBoth = dx * ax + dy * ay > 0 && dx * bx + dy * by < 0;
+    const float offset = std::max(std::fabs(dx * ay - dy * ax), std::fabs(dx * by - dy * bx));
+    return behindBoth && offset <= kBrokenRidgeOffset * period;
+}
+
+// Survivors of the removal rules within kCrowdRadius of candidate i.
+int neighboursOf(const std::vector<Candidate>& c, std::size_t i) {
+    int n = 0;
+    for (std::size_t j = 0; j < c.size(); ++j) {
+        const float dx = float(c[i].m.x - c[j].m.x), dy = float(c[i].m.y - c[j].m.y);
+        n += j != i && !c[j].removed && dx * dx + dy * dy < kCrowdRadius * kCrowdRadius ? 1 : 0;
+    }
+    return n;
+}
+
 }  // namespace
 
 std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, const RidgeFields& f) {
@@ -225,14 +259,11 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
         }
         if (!interior[c.m.y * kWidth + c.m.x] || f.coherence[block] < kMinMinutiaCoherence) c.removed = true;
     }
-    // Two endings facing each other across a short gap are one broken ridge.
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         for (std::size_t j = i + 1; j < candidates.size(); ++j) {
             Candidate &a = candidates[i], &b = candidates[j];
-            if (a.m.type != MinutiaType::Ending || b.m.type != MinutiaType::Ending) continue;
             const float period = f.period[f.index(a.m.x / kBlockSize, a.m.y / kBlockSize)];
-            if (distance(a.m, b.m) > 1.6F * period) continue;
-            if (angularDistance(a.m.angle, b.m.angle) > kPi * 0.6F) a.removed = b.removed = true;
+            if (brokenRidge(a.m, b.m, period)) a.removed = b.removed = true;
         }
     }
     // Dense clusters are noise: no real print packs four minutiae within a short radius.
@@ -250,7 +281,9 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
         Candidate& c = candidates[i];
         if (c.removed || crowd[i] >= 3) continue;
         const int block = f.index(c.m.x / kBlockSize, c.m.y / kBlockSize);
-        const float score = std::sqrt(f.coherence[block]) * (0.5F + 0.5F * std::sqrt(f.clarity[block]));
+        const float clearness = std::sqrt(f.coherence[block]) * (0.5F + 0.5F * std::sqrt(f.clarity[block]));
+        const float score =
+            clearness / (1.0F + kCrowdPenalty * static_cast<float>(neighboursOf(candidates, i)));
         c.m.reliability = static_cast<std::uint8_t>(std::clamp(std::lround(100.0F * score), 1L, 100L));
         result.push_back(c.m);
     }
