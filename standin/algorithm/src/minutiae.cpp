@@ -3,18 +3,23 @@
 #include <algorithm>
 #include <cmath>
 
-#include <cstdlib>
 namespace tervo::fpr {
 namespace {
-float knob(const char* name, float fallback) {
-    const char* v = std::getenv(name);
-    return v ? static_cast<float>(std::atof(v)) : fallback;
-}
 
 constexpr float kPi = 3.14159265358979F;
 constexpr int kBorderMargin = 12;  // pixels kept clear of the foreground edge
 constexpr float kMinMinutiaCoherence = 0.2F;
 constexpr int kDirectionSteps = 10;  // skeleton steps traced to read a minutia's direction
+// A ridge broken by a pore, a crease or a wet smear leaves two endings that face each other along the
+// ridge flow. Requiring the second ending to lie straight ahead of the first, little to the side,
+// lets the gap span several periods without taking real endings on neighbouring ridges with it.
+constexpr float kBrokenRidgeGap = 3.0F;     // periods
+constexpr float kBrokenRidgeOffset = 0.6F;  // periods to the side of either ending's line
+constexpr float kFacingAngle = 0.7F * kPi;  // directions at least this far apart
+// Where false minutiae are left, they come in groups; an isolated minutia is the one found again in
+// another impression. Reliability is divided by 1 + kCrowdPenalty per neighbour within kCrowdRadius.
+constexpr float kCrowdRadius = 16.0F;
+constexpr float kCrowdPenalty = 0.3F;
 constexpr int kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int kDy[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 
@@ -25,7 +30,6 @@ struct Candidate {
 
 struct TraceEnd {
     int x = 0, y = 0, steps = 0;
-    int headX = 0, headY = 0;  // where the trace was after kDirectionSteps (or where it stopped)
     bool hitMinutia = false;
     int hitIndex = -1;  // pixel index of the minutia met
 };
@@ -85,10 +89,6 @@ TraceEnd trace(const SkeletonView& view, int mx, int my, int sx, int sy, int max
         end.x = x;
         end.y = y;
         end.steps = step;
-        if (step <= kDirectionSteps) {
-            end.headX = x;
-            end.headY = y;
-        }
         if (view.crossingNumber(x, y) != 2) {
             end.hitMinutia = true;
             end.hitIndex = y * kWidth + x;
@@ -174,20 +174,33 @@ float distance(const Minutia& a, const Minutia& b) {
     return std::hypot(float(a.x - b.x), float(a.y - b.y));
 }
 
+// Endings point into their ridge, so the gap of a broken ridge lies behind each of them: b must be
+// behind a, a behind b, and both close to the other's line.
+bool brokenRidge(const Minutia& a, const Minutia& b, float period) {
+    if (a.type != MinutiaType::Ending || b.type != MinutiaType::Ending) return false;
+    if (distance(a, b) > kBrokenRidgeGap * period) return false;
+    if (angularDistance(a.angle, b.angle) <= kFacingAngle) return false;
+    const float ax = -std::cos(a.angle), ay = -std::sin(a.angle);
+    const float bx = -std::cos(b.angle), by = -std::sin(b.angle);
+    const float dx = float(b.x - a.x), dy = float(b.y - a.y);
+    const bool behindBoth = dx * ax + dy * ay > 0 && dx * bx + dy * by < 0;
+    const float offset = std::max(std::fabs(dx * ay - dy * ax), std::fabs(dx * by - dy * bx));
+    return behindBoth && offset <= kBrokenRidgeOffset * period;
+}
+
+// Survivors of the removal rules within kCrowdRadius of candidate i.
+int neighboursOf(const std::vector<Candidate>& c, std::size_t i) {
+    int n = 0;
+    for (std::size_t j = 0; j < c.size(); ++j) {
+        const float dx = float(c[i].m.x - c[j].m.x), dy = float(c[i].m.y - c[j].m.y);
+        n += j != i && !c[j].removed && dx * dx + dy * dy < kCrowdRadius * kCrowdRadius ? 1 : 0;
+    }
+    return n;
+}
+
 }  // namespace
 
 std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, const RidgeFields& f) {
-    static const float kSpur = knob("K_SPUR", 1.3F);
-    static const float kSpurCap = knob("K_SPURCAP", 10);
-    static const float kBifSpur = knob("K_BIFSPUR", 0.5F);
-    static const float kFaceGap = knob("K_FACEGAP", 1.6F);
-    static const float kFaceAngle = knob("K_FACEANGLE", 0.6F);
-    static const float kFaceLong = knob("K_FACELONG", 0.0F);      // aligned facing gap, periods
-    static const float kFaceLateral = knob("K_FACELAT", 0.5F);    // lateral offset, periods
-    static const float kBridge = knob("K_BRIDGE", 0.0F);          // bridge length, periods
-    static const float kBridgeAngle = knob("K_BRIDGEANGLE", 0.25F);  // min |sin| chord vs orientation... in turns of pi
-    static const float kLake = knob("K_LAKE", 0.0F);
-    static const int kRelMode = static_cast<int>(knob("K_REL", 0));
     const SkeletonView view(skeleton);
     const std::vector<std::uint8_t> interior = interiorMask(f);
     std::vector<Candidate> candidates;
@@ -203,58 +216,32 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
             candidates.push_back(c);
         }
     }
-    const int traceSteps = static_cast<int>(std::max({kSpurCap, 2.0F * kBridge * 18.0F, kLake * 18.0F, 10.0F}));
-    std::vector<int> ridgeLength(candidates.size(), 0);
     // Everything is judged on the full candidate list before anything is dropped, so that both members
     // of a false pair are found.
+    std::vector<std::size_t> order;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         Candidate& c = candidates[i];
         const int block = f.index(c.m.x / kBlockSize, c.m.y / kBlockSize);
         const float period = f.period[block];
-        const int spanRidge = static_cast<int>(std::lround(std::max(8.0F, kSpur * period)));
-        const int shortRidge = std::min(static_cast<int>(kSpurCap), spanRidge);
+        const int shortRidge = static_cast<int>(std::lround(std::max(8.0F, 1.3F * period)));
         int starts[8][2];
         const int branches = view.branchStarts(c.m.x, c.m.y, starts);
         if (c.m.type == MinutiaType::Ending) {
-            const TraceEnd end = trace(view, c.m.x, c.m.y, starts[0][0], starts[0][1], traceSteps);
+            const TraceEnd end = trace(view, c.m.x, c.m.y, starts[0][0], starts[0][1], kDirectionSteps);
             if (end.hitMinutia && end.steps <= shortRidge) removeWithPartner(candidates, i, end.hitIndex);
-            ridgeLength[i] = end.steps;
-            const float traced = std::atan2(float(end.headY - c.m.y), float(end.headX - c.m.x));
+            const float traced = std::atan2(float(end.y - c.m.y), float(end.x - c.m.x));
             c.m.angle = refineAngle(wrapAngle(traced), f.orientation[block]);
         } else {
             float angles[3];
-            int hits[3] = {-1, -1, -1}, hitSteps[3] = {0, 0, 0};
-            int shortest = 1000;
             for (int b = 0; b < std::min(branches, 3); ++b) {
-                const TraceEnd end = trace(view, c.m.x, c.m.y, starts[b][0], starts[b][1], traceSteps);
-                if (end.hitMinutia && end.steps <= static_cast<int>(spanRidge * kBifSpur) + 2)
+                const TraceEnd end = trace(view, c.m.x, c.m.y, starts[b][0], starts[b][1], kDirectionSteps);
+                if (end.hitMinutia && end.steps <= shortRidge / 2 + 2)
                     removeWithPartner(candidates, i, end.hitIndex);
-                if (end.hitMinutia) {
-                    hits[b] = end.hitIndex;
-                    hitSteps[b] = end.steps;
-                }
-                shortest = std::min(shortest, end.steps);
-                angles[b] = wrapAngle(std::atan2(float(end.headY - c.m.y), float(end.headX - c.m.x)));
+                angles[b] = wrapAngle(std::atan2(float(end.y - c.m.y), float(end.x - c.m.x)));
             }
-            ridgeLength[i] = shortest;
             if (branches != 3) {
                 c.removed = true;
                 continue;
-            }
-            for (int b = 0; b < 3; ++b) {
-                if (hits[b] < 0) continue;
-                const int hx = hits[b] % kWidth, hy = hits[b] / kWidth;
-                // A bridge: a short branch across the ridge flow into another branch point.
-                if (kBridge > 0 && hitSteps[b] <= kBridge * period && view.crossingNumber(hx, hy) >= 3) {
-                    const float chord = std::atan2(float(hy - c.m.y), float(hx - c.m.x));
-                    const float across = std::fabs(std::sin(chord - f.orientation[block]));
-                    if (across >= std::sin(kBridgeAngle * kPi)) removeWithPartner(candidates, i, hits[b]);
-                }
-                // A lake: two branches meet again at the same branch point.
-                for (int o = b + 1; o < 3; ++o) {
-                    if (kLake > 0 && hits[o] == hits[b] && hitSteps[b] + hitSteps[o] <= 2 * kLake * period)
-                        removeWithPartner(candidates, i, hits[b]);
-                }
             }
             // The two branches closest in angle are the forks; the direction runs between them.
             int stem = 0;
@@ -271,38 +258,19 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
             c.m.angle = refineAngle(wrapAngle(between), f.orientation[block]);
         }
         if (!interior[c.m.y * kWidth + c.m.x] || f.coherence[block] < kMinMinutiaCoherence) c.removed = true;
-        static const float kEndClarity = knob("K_ENDCLAR", 0.0F);
-        if (c.m.type == MinutiaType::Ending && f.clarity[block] < kEndClarity) c.removed = true;
     }
-    // Two endings facing each other across a short gap are one broken ridge.
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         for (std::size_t j = i + 1; j < candidates.size(); ++j) {
             Candidate &a = candidates[i], &b = candidates[j];
-            if (a.m.type != MinutiaType::Ending || b.m.type != MinutiaType::Ending) continue;
             const float period = f.period[f.index(a.m.x / kBlockSize, a.m.y / kBlockSize)];
-            const float d = distance(a.m, b.m);
-            if (d > std::max(kFaceGap, kFaceLong) * period) continue;
-            if (angularDistance(a.m.angle, b.m.angle) <= kPi * kFaceAngle) continue;
-            static const bool kAlignAll = knob("K_ALIGNALL", 0) > 0;
-            if (!kAlignAll && d <= kFaceGap * period) {
-                a.removed = b.removed = true;
-                continue;
-            }
-            // Longer gaps only along the ridge: b lies ahead of a, little to the side.
-            const float ux = -std::cos(a.m.angle), uy = -std::sin(a.m.angle);
-            const float vx = -std::cos(b.m.angle), vy = -std::sin(b.m.angle);
-            const float dx = float(b.m.x - a.m.x), dy = float(b.m.y - a.m.y);
-            const float lateralA = std::fabs(dx * uy - dy * ux), lateralB = std::fabs(dx * vy - dy * vx);
-            const bool ahead = dx * ux + dy * uy > 0 && -(dx * vx + dy * vy) > 0;
-            if (ahead && std::max(lateralA, lateralB) <= kFaceLateral * period) a.removed = b.removed = true;
+            if (brokenRidge(a.m, b.m, period)) a.removed = b.removed = true;
         }
     }
     // Dense clusters are noise: no real print packs four minutiae within a short radius.
     std::vector<int> crowd(candidates.size(), 0);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         for (std::size_t j = i + 1; j < candidates.size(); ++j) {
-            static const float kCrowdR = knob("K_CROWDR", 10.0F);
-            if (distance(candidates[i].m, candidates[j].m) < kCrowdR) {
+            if (distance(candidates[i].m, candidates[j].m) < 10.0F) {
                 ++crowd[i];
                 ++crowd[j];
             }
@@ -311,32 +279,11 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
     std::vector<Minutia> result;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         Candidate& c = candidates[i];
-        static const int kCrowdN = static_cast<int>(knob("K_CROWDN", 3));
-        if (c.removed || crowd[i] >= kCrowdN) continue;
+        if (c.removed || crowd[i] >= 3) continue;
         const int block = f.index(c.m.x / kBlockSize, c.m.y / kBlockSize);
-        float score = std::sqrt(f.coherence[block]) * (0.5F + 0.5F * std::sqrt(f.clarity[block]));
-        if (kRelMode & 1) score *= std::min(1.0F, 0.5F + 0.5F * ridgeLength[i] / (2.0F * f.period[block]));
-        if (kRelMode & 2) score *= 1.0F / (1.0F + 0.3F * crowd[i]);
-        if (kRelMode & 4) {
-            static const int r = static_cast<int>(knob("K_DEPTHR", 4));
-            const int bx = c.m.x / kBlockSize, by = c.m.y / kBlockSize;
-            int inside = 0, all = 0;
-            for (int yy = by - r; yy <= by + r; ++yy)
-                for (int xx = bx - r; xx <= bx + r; ++xx) {
-                    ++all;
-                    if (xx >= 0 && yy >= 0 && xx < kBlocksX && yy < kBlocksY) inside += f.foreground[f.index(xx, yy)];
-                }
-            static const float w = knob("K_DEPTHW", 0.5F);
-            score *= (1.0F - w) + w * float(inside) / float(all);
-        }
-        if (kRelMode & 8) {
-            static const float rad = knob("K_DENSR", 16.0F);
-            static const float w = knob("K_DENSW", 0.15F);
-            int n = 0;
-            for (std::size_t j = 0; j < candidates.size(); ++j)
-                if (j != i && !candidates[j].removed && distance(c.m, candidates[j].m) < rad) ++n;
-            score /= 1.0F + w * n;
-        }
+        const float clearness = std::sqrt(f.coherence[block]) * (0.5F + 0.5F * std::sqrt(f.clarity[block]));
+        const float score =
+            clearness / (1.0F + kCrowdPenalty * static_cast<float>(neighboursOf(candidates, i)));
         c.m.reliability = static_cast<std::uint8_t>(std::clamp(std::lround(100.0F * score), 1L, 100L));
         result.push_back(c.m);
     }
