@@ -94,5 +94,27 @@ TEST(MinutiaeReliability, IsolatedMinutiaRanksAboveCrowdedOnes) {
     EXPECT_EQ(found[1].reliability, found[2].reliability);
 }
 
+TEST(MinutiaeDirection, FollowsTheFlowBetweenBlockCentres) {
+    // The flow turns by 0.4 rad from one block column to the next. Endings between the two columns'
+    // centres take a direction in proportion to where they lie, instead of jumping to the direction
+    // of the block they happen to fall in.
+    constexpr float kTurn = 0.4F, kPi = 3.14159265F;
+    RidgeFields f = horizontalFlow();
+    for (int by = 0; by < kBlocksY; ++by) {
+        for (int bx = 16; bx < kBlocksX; ++bx) f.orientation[f.index(bx, by)] = kTurn;
+    }
+    Skeleton s;
+    s.ridge(100, kLeft, 126);  // inside block 15, a third of the way to block 16's centre
+    s.ridge(260, kLeft, 130);  // inside block 16, a fifth of the way back to block 15's centre
+    const std::vector<Minutia> found = detectMinutiae(s.pixels(), f);
+    ASSERT_EQ(found.size(), 2U);
+    for (const Minutia& m : found) {
+        // Share of the way from block 15's centre to block 16's (at 124 and 132, pixel edges counted).
+        const float share = (m.x + 0.5F - 124.0F) / kBlockSize;
+        // Endings point back into their ridge, leftwards: pi plus the local ridge angle.
+        EXPECT_NEAR(m.angle, kPi + share * kTurn, 0.03F) << "ending at x " << m.x;
+    }
+}
+
 }  // namespace
 }  // namespace tervo::fpr

@@ -134,6 +134,27 @@ float refineAngle(float traced, float ridgeOrientation) {
     return angularDistance(traced, best) < kPi / 6 ? best : traced;
 }
 
+// Ridge orientation at a pixel, blended between the four nearest block centres as doubled-angle
+// vectors, so that a minutia near a block edge does not snap to the neighbouring block's direction.
+float orientationAt(const RidgeFields& f, int x, int y) {
+    const float gx = std::clamp((x + 0.5F) / kBlockSize - 0.5F, 0.0F, kBlocksX - 1.0F);
+    const float gy = std::clamp((y + 0.5F) / kBlockSize - 0.5F, 0.0F, kBlocksY - 1.0F);
+    const int x0 = static_cast<int>(gx), y0 = static_cast<int>(gy);
+    const int x1 = std::min(x0 + 1, kBlocksX - 1), y1 = std::min(y0 + 1, kBlocksY - 1);
+    const float fx = gx - x0, fy = gy - y0;
+    float c = 0.0F, s = 0.0F;
+    auto add = [&](int bx, int by, float w) {
+        const float theta = f.orientation[f.index(bx, by)];
+        c += w * std::cos(2.0F * theta);
+        s += w * std::sin(2.0F * theta);
+    };
+    add(x0, y0, (1 - fx) * (1 - fy));
+    add(x1, y0, fx * (1 - fy));
+    add(x0, y1, (1 - fx) * fy);
+    add(x1, y1, fx * fy);
+    return 0.5F * std::atan2(s, c);
+}
+
 std::vector<std::uint8_t> interiorMask(const RidgeFields& f) {
     // Integral image of background pixels: a pixel is interior when no background lies within the margin.
     std::vector<int> sums((kWidth + 1) * (kHeight + 1), 0);
@@ -230,7 +251,7 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
             const TraceEnd end = trace(view, c.m.x, c.m.y, starts[0][0], starts[0][1], kDirectionSteps);
             if (end.hitMinutia && end.steps <= shortRidge) removeWithPartner(candidates, i, end.hitIndex);
             const float traced = std::atan2(float(end.y - c.m.y), float(end.x - c.m.x));
-            c.m.angle = refineAngle(wrapAngle(traced), f.orientation[block]);
+            c.m.angle = refineAngle(wrapAngle(traced), orientationAt(f, c.m.x, c.m.y));
         } else {
             float angles[3];
             for (int b = 0; b < std::min(branches, 3); ++b) {
@@ -255,7 +276,7 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
             }
             const float fa = angles[(stem + 1) % 3], fb = angles[(stem + 2) % 3];
             const float between = std::atan2(std::sin(fa) + std::sin(fb), std::cos(fa) + std::cos(fb));
-            c.m.angle = refineAngle(wrapAngle(between), f.orientation[block]);
+            c.m.angle = refineAngle(wrapAngle(between), orientationAt(f, c.m.x, c.m.y));
         }
         if (!interior[c.m.y * kWidth + c.m.x] || f.coherence[block] < kMinMinutiaCoherence) c.removed = true;
     }

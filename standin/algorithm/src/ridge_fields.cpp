@@ -13,7 +13,7 @@ namespace {
 
 constexpr float kPi = 3.14159265358979F;
 constexpr float kMinContrast = 9.0F;     // gray-level deviation below which a block is flat background
-constexpr float kMinCoherence = 0.22F;   // noise or smudge below this
+constexpr float kMinCoherence = 0.18F;   // noise or smudge below this
 constexpr int kStatsRadius = 8;          // 17x17 window for mean and contrast
 constexpr int kGradientRadius = 12;      // 25x25 window for orientation
 constexpr double kSmoothingSigma = 1.0;  // in blocks, for the orientation vectors
