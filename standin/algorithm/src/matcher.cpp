@@ -113,11 +113,19 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Al
     std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
     const ToleranceTable& tolerances = toleranceTable();
+    // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
+    // the count are computed and never read).
+    std::array<float, kMaxMatched> movedX, movedY;
+    std::array<int, kMaxMatched> reachStep;
+    for (int i = 0; i < kMaxMatched; ++i) {
+        t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
+        const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
+        reachStep[i] =
+            std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
+    }
     for (int i = 0; i < a.count && pairCount < kMaxCandidatePairs; ++i) {
-        float x = 0, y = 0;
-        t.apply(a.x[i], a.y[i], x, y);
-        const float reach2 = (x - anchorX) * (x - anchorX) + (y - anchorY) * (y - anchorY);
-        const int step = std::min(kReachSteps - 1, static_cast<int>(reach2) / kReachStep);
+        const float x = movedX[i], y = movedY[i];
+        const int step = reachStep[i];
         const float tolerance = tolerances.tolerance[step], inverse = tolerances.inverse[step];
         const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
         for (std::uint64_t near = b.nearbyAt(x, y); near != 0; near &= near - 1) {
