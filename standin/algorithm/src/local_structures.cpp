@@ -173,7 +173,6 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
         for (int j = 0; j < kAnchorMinutiae; ++j)
             out.anchorWords[w][j] = j < out.count ? out.descriptor[j][w] : 0;
     }
-    for (int j = 0; j < kAnchorMinutiae; ++j) out.anchorBitCount[j] = j < out.count ? out.bitCount[j] : 0;
     buildNearby(out);
 }
 

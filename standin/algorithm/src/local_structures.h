@@ -22,8 +22,8 @@ static_assert(kMaxMatched <= 64, "minutia sets are 64-bit masks");
 // stage whose cost grows with the product of the two counts. On real prints reliability predicts
 // reproducibility poorly, so 24 left genuine anchors out; 40 costs about a third more per comparison.
 constexpr int kAnchorMinutiae = 40;
-static_assert(kAnchorMinutiae <= kMaxMatched && kAnchorMinutiae % 8 == 0,
-              "anchor columns are filled in whole vectors of eight");
+static_assert(kAnchorMinutiae < 64 && kAnchorMinutiae <= kMaxMatched && kAnchorMinutiae % 8 == 0,
+              "anchor columns are filled in whole vectors of eight, and their set fits a 64-bit mask");
 
 // Minutiae near a point are found as the intersection of two bit sets: those within reach of its row
 // band and those within reach of its column band (bands of kBandWidth pixels). That is every minutia
@@ -56,7 +56,6 @@ struct PreparedTemplate {
     // the count: one probe word is then compared with every anchor of this template in one straight
     // loop that the compiler turns into vector population counts.
     std::array<std::array<std::uint64_t, kAnchorMinutiae>, kDescriptorWords> anchorWords{};
-    std::array<std::uint64_t, kAnchorMinutiae> anchorBitCount{};  // bitCount again, zero past the count
     // For each band, the set of minutiae within kNearbyReach of some row (column) of the band.
     std::array<std::uint64_t, kRowBands> nearRow{};
     std::array<std::uint64_t, kColumnBands> nearColumn{};

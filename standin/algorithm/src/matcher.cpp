@@ -253,7 +253,7 @@ struct Floor {
 
 // Bits one descriptor shares with each anchor descriptor of b, word by word over all anchors at once,
 // and the set of anchors whose Dice coefficient with it beats the floor (which also means sharing a
-// bit). Anchors past b's count have no bits and never beat it.
+// bit). Anchors past b's count share no bit, so they never beat it whatever their stale bit count.
 std::uint64_t aboveFloorPortable(const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b,
                                  Floor floor, AnchorCounts& common) {
     AnchorCounts sum{};
@@ -264,9 +264,8 @@ std::uint64_t aboveFloorPortable(const Descriptor& d, std::uint64_t bits, const 
     }
     std::uint64_t above = 0;
     for (int j = 0; j < kAnchorMinutiae; ++j)
-        above |=
-            static_cast<std::uint64_t>(sum[j] * floor.total > floor.common * (bits + b.anchorBitCount[j]))
-            << j;
+        above |= static_cast<std::uint64_t>(sum[j] * floor.total > floor.common * (bits + b.bitCount[j]))
+                 << j;
     common = sum;
     return above;
 }
@@ -293,8 +292,10 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) std::uint64_t aboveFloorWide(
     std::uint64_t above = 0;
     for (int v = 0; v < kVectors; ++v) {
         _mm512_storeu_si512(common.data() + v * kLanes, sum[v]);
-        const __m512i total =
-            _mm512_add_epi64(ownBits, _mm512_loadu_si512(b.anchorBitCount.data() + v * kLanes));
+        // Widened through the all-lanes masked form: GCC 12 warns about the plain form's undefined source.
+        const __m128i counts =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.bitCount.data() + v * kLanes));
+        const __m512i total = _mm512_add_epi64(ownBits, _mm512_maskz_cvtepu16_epi64(0xFF, counts));
         const __mmask8 beats = _mm512_cmpgt_epu64_mask(_mm512_mullo_epi32(sum[v], floorTotal),
                                                        _mm512_mullo_epi32(total, floorCommon));
         above |= static_cast<std::uint64_t>(beats) << (v * kLanes);
@@ -318,6 +319,15 @@ std::uint64_t rankKey(float similarity, int i, int j) {
            static_cast<std::uint64_t>(j);
 }
 
+Candidate fromKey(std::uint64_t key) {
+    Candidate c;
+    const std::uint32_t bits = 0x7FFFFFFFU - static_cast<std::uint32_t>(key >> 32);
+    std::memcpy(&c.similarity, &bits, sizeof bits);
+    c.i = static_cast<std::uint8_t>(key >> 8 & 0xFF);
+    c.j = static_cast<std::uint8_t>(key & 0xFF);
+    return c;
+}
+
 // The best descriptor pairs, by decreasing similarity. They are kept as integers in a small sorted
 // array (moving whole integers, not structures written field by field, keeps the insertion off the
 // store-forwarding path); most pairs never get that far, turned down in bulk by the floor test.
@@ -327,7 +337,7 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
     int count = 0;
     Floor floor;
     const int countA = std::min(a.count, kAnchorMinutiae), countB = std::min(b.count, kAnchorMinutiae);
-    const std::uint64_t inB = countB == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << countB) - 1;
+    const std::uint64_t inB = (std::uint64_t{1} << countB) - 1;
     AnchorCounts shared;
     for (int i = 0; i < countA; ++i) {
         // The floor only rises while the row is walked, so each pair is checked again.
@@ -342,25 +352,15 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
             for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
             keys[at] = key;
             if (count == kCandidates) {
-                const int fi = static_cast<int>(keys[kCandidates - 1] >> 8 & 0xFF);
-                const int fj = static_cast<int>(keys[kCandidates - 1] & 0xFF);
-                floor.total = a.bitCount[fi] + b.bitCount[fj];
-                const std::uint32_t bits =
-                    0x7FFFFFFFU - static_cast<std::uint32_t>(keys[kCandidates - 1] >> 32);
-                float fs = 0.0F;
-                std::memcpy(&fs, &bits, sizeof fs);
+                const Candidate weakest = fromKey(keys[kCandidates - 1]);
+                floor.total = a.bitCount[weakest.i] + b.bitCount[weakest.j];
                 // The similarity was rounded from 2 common / total; the integer is recovered exactly.
-                floor.common =
-                    static_cast<std::uint64_t>(std::lround(fs * static_cast<float>(floor.total) / 2.0F));
+                floor.common = static_cast<std::uint64_t>(
+                    std::lround(weakest.similarity * static_cast<float>(floor.total) / 2.0F));
             }
         }
     }
-    for (int k = 0; k < count; ++k) {
-        const std::uint32_t bits = 0x7FFFFFFFU - static_cast<std::uint32_t>(keys[k] >> 32);
-        std::memcpy(&best[k].similarity, &bits, sizeof bits);
-        best[k].i = static_cast<std::uint8_t>(keys[k] >> 8 & 0xFF);
-        best[k].j = static_cast<std::uint8_t>(keys[k] & 0xFF);
-    }
+    for (int k = 0; k < count; ++k) best[k] = fromKey(keys[k]);
     return count;
 }
 
