@@ -14,9 +14,12 @@ namespace tervo::fpr {
 namespace {
 
 constexpr float kTwoPi = 6.28318530717959F;
-constexpr int kCandidates = 16;     // best descriptor pairs, each a possible alignment
-constexpr int kConsolidations = 5;  // alignments consolidated, the best-supported first
-constexpr int kMinAgreeing = 1;     // past the first, only alignments some other candidate agrees with
+constexpr int kCandidates = 16;  // best descriptor pairs, each a possible alignment
+// Alignments consolidated, the best-supported first. The later ones mostly anchor in the same region
+// as the first, but on other minutiae, and on stretched skin another anchor fits another part of the
+// print better; that is worth more than the time it costs.
+constexpr int kConsolidations = 8;
+constexpr int kMinAgreeing = 1;  // past the first, only alignments some other candidate agrees with
 constexpr float kAgreementDistance = 20.0F;  // pixels; two anchor pairs agree on an alignment
 constexpr int kMinPaired = 3;
 // An anchor whose own alignment pairs fewer minutiae than this is almost always a chance descriptor
@@ -462,7 +465,7 @@ float calibrateSimilarity(float raw, int paired) {
     // that one impostor pair in 10,000 reaches on generated prints, whose impostors score highest of
     // every set measured (real prints' impostors stay below 0.055). A raw score of kFullMatch, about
     // what a template of 25 or more minutiae scores against itself, becomes 1.
-    constexpr float kThreshold = 0.082F;
+    constexpr float kThreshold = 0.083F;
     constexpr float kFullMatch = 0.45F;
     const float s = raw < kThreshold ? 0.6F * raw / kThreshold
                                      : 0.6F + 0.4F * (raw - kThreshold) / (kFullMatch - kThreshold);
