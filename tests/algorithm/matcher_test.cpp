@@ -98,6 +98,68 @@ TEST(Matcher, SharedMinutiaeListedBehindSpuriousOnesStillAnchor) {
     EXPECT_GT(matchTemplates(t, moved).similarity, 0.6F);
 }
 
+// Skin pressed harder on one side: the print stretched away from a point near its left edge, by a
+// share that grows with the distance, so no rigid motion fits the far side.
+FeatureTemplate stretch(const FeatureTemplate& t, float share) {
+    FeatureTemplate out = t;
+    for (Minutia& m : out.minutiae) {
+        const float dx = m.x - 30.0F, dy = m.y - 180.0F;
+        const float grow = 1.0F + share * std::hypot(dx, dy) / 200.0F;
+        m.x = static_cast<int>(30.0F + dx * grow);
+        m.y = static_cast<int>(180.0F + dy * grow);
+    }
+    return out;
+}
+
+TEST(Matcher, StretchedPrintsStillPairMostMinutiae) {
+    for (unsigned seed = 70; seed < 76; ++seed) {
+        const FeatureTemplate t = randomPrint(seed);
+        const MatchDetail d = matchTemplates(t, stretch(t, 0.08F));
+        EXPECT_GE(d.paired, 34) << "seed " << seed;
+        EXPECT_GT(d.similarity, 0.85F) << "seed " << seed;
+    }
+}
+
+TEST(Matcher, EveryMinutiaPairsAtMostOnce) {
+    // Each minutia of a print twice, 3 pixels apart, against the print itself: both copies are within
+    // every pairing bound of one partner, which must be handed out once. The single print is padded
+    // with a row of minutiae far from the rest so that it is the larger one and goes second in the
+    // matcher's canonical order, where a partner handed out twice would show.
+    const FeatureTemplate t = randomPrint(9, 20);
+    FeatureTemplate doubled = t, padded = t;
+    for (const Minutia& m : t.minutiae) {
+        Minutia copy = m;
+        copy.x += 3;
+        doubled.minutiae.push_back(copy);
+    }
+    for (Minutia& m : padded.minutiae) m.y = m.y * 5 / 6;
+    for (Minutia& m : doubled.minutiae) m.y = m.y * 5 / 6;
+    for (int k = 0; k < 24; ++k) {
+        Minutia m;
+        m.x = 10 + 10 * k;
+        m.y = 350;
+        padded.minutiae.push_back(m);
+    }
+    for (const MatchDetail& d : {matchTemplates(doubled, padded), matchTemplates(padded, doubled)}) {
+        EXPECT_EQ(d.paired, 20);
+        EXPECT_GT(d.similarity, 0.6F);
+    }
+}
+
+TEST(Matcher, LoosePairsCountLessThanExactOnes) {
+    // Every minutia displaced by 4 to 5 pixels still pairs, but the match is visibly less certain.
+    const FeatureTemplate t = randomPrint(8);
+    FeatureTemplate loose = t;
+    for (std::size_t i = 0; i < loose.minutiae.size(); ++i) {
+        loose.minutiae[i].x += i % 2 == 0 ? 4 : -4;
+        loose.minutiae[i].y += i % 3 == 0 ? 2 : -2;
+    }
+    const MatchDetail exact = matchTemplates(t, t), shifted = matchTemplates(t, loose);
+    EXPECT_EQ(shifted.paired, exact.paired);
+    EXPECT_LT(shifted.raw, 0.9F * exact.raw);
+    EXPECT_GT(shifted.similarity, 0.6F);
+}
+
 TEST(Matcher, UnrelatedPrintsStayBelowTheThreshold) {
     for (unsigned seed = 10; seed < 40; ++seed) {
         const MatchDetail d = matchTemplates(randomPrint(seed), randomPrint(seed + 100));
@@ -108,9 +170,12 @@ TEST(Matcher, UnrelatedPrintsStayBelowTheThreshold) {
 TEST(Matcher, IsExactlySymmetric) {
     for (unsigned seed = 50; seed < 60; ++seed) {
         const FeatureTemplate a = randomPrint(seed), b = reimpress(randomPrint(seed), 8, 5, 5, seed, 0.2F, 5);
-        const FeatureTemplate c = randomPrint(seed + 1, 25);
+        const FeatureTemplate c = randomPrint(seed + 1, 25), d = stretch(b, 0.1F);
         EXPECT_EQ(matchTemplates(a, b).similarity, matchTemplates(b, a).similarity);
         EXPECT_EQ(matchTemplates(a, c).similarity, matchTemplates(c, a).similarity);
+        // The distortion pass pairs from the winning alignment, which must not depend on the order.
+        EXPECT_EQ(matchTemplates(a, d).raw, matchTemplates(d, a).raw);
+        EXPECT_EQ(matchTemplates(a, d).paired, matchTemplates(d, a).paired);
     }
 }
 

@@ -14,9 +14,12 @@ namespace tervo::fpr {
 namespace {
 
 constexpr float kTwoPi = 6.28318530717959F;
-constexpr int kCandidates = 16;     // best descriptor pairs, each a possible alignment
-constexpr int kConsolidations = 5;  // alignments consolidated, the best-supported first
-constexpr int kMinAgreeing = 1;     // past the first, only alignments some other candidate agrees with
+constexpr int kCandidates = 16;  // best descriptor pairs, each a possible alignment
+// Alignments consolidated, the best-supported first. The later ones mostly anchor in the same region
+// as the first, but on other minutiae, and on stretched skin another anchor fits another part of the
+// print better; that is worth more than the time it costs.
+constexpr int kConsolidations = 8;
+constexpr int kMinAgreeing = 1;  // past the first, only alignments some other candidate agrees with
 constexpr float kAgreementDistance = 20.0F;  // pixels; two anchor pairs agree on an alignment
 constexpr int kMinPaired = 3;
 // An anchor whose own alignment pairs fewer minutiae than this is almost always a chance descriptor
@@ -32,6 +35,16 @@ constexpr float kToleranceGrowth = 0.05F;  // extra pixels per pixel of distance
 constexpr float kMaxTolerance = 15.0F;
 static_assert(kMaxTolerance <= kNearbyReach, "the nearby sets must hold every pairing candidate");
 constexpr float kTypeMismatchWeight = 0.75F;  // endings and bifurcations swap often, not always
+// A pair at the edge of both the position and the direction tolerance counts this much less than an
+// exact one. The chance pairs of two different fingers fall anywhere in the tolerance disc, most of
+// them far out (the disc's area grows with its radius); a finger's true pairs crowd its centre.
+constexpr float kEdgeDiscount = 0.5F;
+// Skin does not stretch rigidly: after the best rigid pairing, each unpaired minutia is moved by the
+// misfit of the pairs around it (weighted by 1 / (d^2 + spread^2)) and paired within a tighter bound,
+// which finds the true pairs in a stretched region without opening the wide bound to chance.
+constexpr float kElasticTolerance = 8.0F;  // pixels around the locally corrected position
+constexpr float kElasticSpread = 20.0F;    // pixels; below it, near pairs weigh alike
+static_assert(kElasticTolerance <= kNearbyReach, "the nearby sets must hold every pairing candidate");
 // The shrinkage term keeps a handful of pairs in a tiny overlap from looking like a full match: chance
 // pairings are common when only a few minutiae are in play.
 constexpr float kShrinkage = 10.0F;
@@ -100,13 +113,40 @@ Alignment anchorAlignment(const PreparedTemplate& a, int ia, const PreparedTempl
 
 struct Pairing {
     int paired = 0;
-    float weight = 0.0F;  // pairs of one minutia type count fully, mixed pairs less
+    float weight = 0.0F;  // pairs of one minutia type count fully, mixed pairs less, loose pairs less
     std::array<std::uint8_t, kMaxMatched> first{}, second{};
+    std::uint64_t usedA = 0, usedB = 0;  // the minutiae of each print already paired
 };
 
+// Candidate pairs are packed as cost, i, j in one integer so that sorting them is cheap and the order is
+// fully determined. The cost, 0..2, is the distance over its tolerance plus the direction gap over its.
+std::uint32_t packCandidate(float distance, float inverseTolerance, int gap, int i, int j) {
+    const float cost = distance * inverseTolerance + static_cast<float>(gap) / kPairAngleTolerance;
+    return static_cast<std::uint32_t>(cost * 8191.0F) << 16 | static_cast<std::uint32_t>(i) << 8 |
+           static_cast<std::uint32_t>(j);
+}
+
+// Adds the candidates, closest first, whose two minutiae are both still free.
+void pairGreedily(const PreparedTemplate& a, const PreparedTemplate& b, std::uint32_t* candidates, int count,
+                  Pairing& p) {
+    std::sort(candidates, candidates + count);
+    for (int k = 0; k < count; ++k) {
+        const int i = (candidates[k] >> 8) & 0xFF, j = candidates[k] & 0xFF;
+        const std::uint64_t bitA = std::uint64_t{1} << i, bitB = std::uint64_t{1} << j;
+        if ((p.usedA & bitA) || (p.usedB & bitB)) continue;
+        p.usedA |= bitA;
+        p.usedB |= bitB;
+        p.first[p.paired] = static_cast<std::uint8_t>(i);
+        p.second[p.paired] = static_cast<std::uint8_t>(j);
+        ++p.paired;
+        const float cost = static_cast<float>(candidates[k] >> 16) / 8191.0F;
+        p.weight +=
+            (a.type[i] == b.type[j] ? 1.0F : kTypeMismatchWeight) * (1.0F - 0.5F * kEdgeDiscount * cost);
+    }
+}
+
 // One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
-// distance from the anchor, because skin stretches. Candidate pairs are packed as cost, i, j in one
-// integer so that sorting them is cheap and the order is fully determined.
+// distance from the anchor, because skin stretches.
 Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, float anchorX,
                   float anchorY) {
     constexpr int kMaxCandidatePairs = kMaxMatched * 8;
@@ -135,27 +175,53 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Al
             if (d2 > tolerance * tolerance) continue;
             const int gap = angleGap(angle, b.angle[j]);
             if (gap > kPairAngleTolerance || pairCount >= kMaxCandidatePairs) continue;
-            const float cost =
-                std::sqrt(d2) * inverse + static_cast<float>(gap) / kPairAngleTolerance;  // 0..2
-            pairs[pairCount++] = static_cast<std::uint32_t>(cost * 8191.0F) << 16 |
-                                 static_cast<std::uint32_t>(i) << 8 | static_cast<std::uint32_t>(j);
+            pairs[pairCount++] = packCandidate(std::sqrt(d2), inverse, gap, i, j);
         }
     }
-    std::sort(pairs.begin(), pairs.begin() + pairCount);
-    std::uint64_t usedA = 0, usedB = 0;
     Pairing p;
-    for (int k = 0; k < pairCount; ++k) {
-        const int i = (pairs[k] >> 8) & 0xFF, j = pairs[k] & 0xFF;
-        const std::uint64_t bitA = std::uint64_t{1} << i, bitB = std::uint64_t{1} << j;
-        if ((usedA & bitA) || (usedB & bitB)) continue;
-        usedA |= bitA;
-        usedB |= bitB;
-        p.first[p.paired] = static_cast<std::uint8_t>(i);
-        p.second[p.paired] = static_cast<std::uint8_t>(j);
-        ++p.paired;
-        p.weight += a.type[i] == b.type[j] ? 1.0F : kTypeMismatchWeight;
-    }
+    pairGreedily(a, b, pairs.data(), pairCount, p);
     return p;
+}
+
+// Pairs the minutiae a rigid alignment left over, each moved first by the interpolated misfit of the
+// pairs already made (see kElasticTolerance).
+void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, Pairing& p) {
+    if (p.paired == 0) return;
+    std::array<float, kMaxMatched> pairX, pairY, misfitX, misfitY;
+    for (int k = 0; k < p.paired; ++k) {
+        t.apply(a.x[p.first[k]], a.y[p.first[k]], pairX[k], pairY[k]);
+        misfitX[k] = b.x[p.second[k]] - pairX[k];
+        misfitY[k] = b.y[p.second[k]] - pairY[k];
+    }
+    constexpr int kMaxCandidatePairs = kMaxMatched * 4;
+    std::array<std::uint32_t, kMaxCandidatePairs> pairs;
+    int pairCount = 0;
+    constexpr float kInverse = 1.0F / kElasticTolerance;
+    const std::uint64_t freeB = ~p.usedB;
+    for (int i = 0; i < a.count && pairCount < kMaxCandidatePairs; ++i) {
+        if (p.usedA >> i & 1) continue;
+        float x = 0, y = 0;
+        t.apply(a.x[i], a.y[i], x, y);
+        float sum = 0, shiftX = 0, shiftY = 0;
+        for (int k = 0; k < p.paired; ++k) {
+            const float dx = x - pairX[k], dy = y - pairY[k];
+            const float w = 1.0F / (dx * dx + dy * dy + kElasticSpread * kElasticSpread);
+            sum += w, shiftX += w * misfitX[k], shiftY += w * misfitY[k];
+        }
+        x += shiftX / sum, y += shiftY / sum;
+        const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
+        for (std::uint64_t near = b.nearbyAt(x, y) & freeB; near != 0; near &= near - 1) {
+            const int j = __builtin_ctzll(near);
+            const float ex = x - b.x[j], ey = y - b.y[j];
+            const float d2 = ex * ex + ey * ey;
+            const int gap = angleGap(angle, b.angle[j]);
+            if (d2 > kElasticTolerance * kElasticTolerance || gap > kPairAngleTolerance ||
+                pairCount >= kMaxCandidatePairs)
+                continue;
+            pairs[pairCount++] = packCandidate(std::sqrt(d2), kInverse, gap, i, j);
+        }
+    }
+    pairGreedily(a, b, pairs.data(), pairCount, p);
 }
 
 // Least-squares rigid motion (2-D Procrustes) over the paired minutiae.
@@ -203,6 +269,7 @@ void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignm
 struct Consolidation {
     MatchDetail detail;
     Pairing pairing;
+    Alignment alignment;
 };
 
 float scoreOf(float weight, int paired, int overlapA, int overlapB) {
@@ -229,12 +296,11 @@ void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, int ia, i
             t = refined;
         }
     }
+    out.alignment = t;
     out.detail = MatchDetail{};
     out.detail.paired = p.paired;
     if (p.paired < kMinPaired || scoreOf(p.weight, p.paired, p.paired, p.paired) <= bestRaw) return;
     overlaps(a, b, t, out.detail.overlapA, out.detail.overlapB);
-    for (int k = 0; k < p.paired; ++k)
-        out.detail.support += descriptorSimilarity(a, p.first[k], b, p.second[k]);
     out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB);
 }
 
@@ -397,9 +463,9 @@ float calibrateSimilarity(float raw, int paired) {
     if (paired < kMinPaired) return 0.0F;
     // Piecewise linear. kThreshold becomes the verification threshold 0.6: it lies above the raw score
     // that one impostor pair in 10,000 reaches on generated prints, whose impostors score highest of
-    // every set measured (real prints' impostors stay below 0.075). A raw score of kFullMatch, about
+    // every set measured (real prints' impostors stay below 0.055). A raw score of kFullMatch, about
     // what a template of 25 or more minutiae scores against itself, becomes 1.
-    constexpr float kThreshold = 0.13F;
+    constexpr float kThreshold = 0.083F;
     constexpr float kFullMatch = 0.45F;
     const float s = raw < kThreshold ? 0.6F * raw / kThreshold
                                      : 0.6F + 0.4F * (raw - kThreshold) / (kFullMatch - kThreshold);
@@ -417,14 +483,26 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     std::array<int, kCandidates> order;
     std::array<int, kCandidates> agreeing;
     const int orderCount = rankBySupport(a, b, best, bestCount, order, agreeing);
-    Consolidation c;
+    Consolidation c, winner;
     for (int r = 0; r < std::min(orderCount, kConsolidations); ++r) {
         const Candidate& anchor = best[order[r]];
         // Past the first, an alignment no other candidate agrees with is a chance descriptor match.
         if (r > 0 && agreeing[order[r]] < kMinAgreeing) break;
         consolidate(a, b, anchor.i, anchor.j, detail.raw, c);
-        if (c.detail.raw > detail.raw) detail = c.detail;
+        if (c.detail.raw > detail.raw) {
+            detail = c.detail;
+            winner = c;
+        }
     }
+    // Only the winner is extended: extending every consolidation, so that the extension could change
+    // the winner, measured no better. Its overlap counts stay, the alignment being the same.
+    if (detail.raw > 0.0F && winner.pairing.paired >= kRefitMinPaired) {
+        pairElastically(a, b, winner.alignment, winner.pairing);
+        detail.paired = winner.pairing.paired;
+        detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB);
+    }
+    for (int k = 0; k < winner.pairing.paired && detail.raw > 0.0F; ++k)
+        detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);
     detail.similarity = calibrateSimilarity(detail.raw, detail.paired);
     return detail;
 }
