@@ -52,7 +52,10 @@ bool encodeInto(const Pixels& pixels, int quality, unsigned char** buffer, unsig
     info.in_color_space = JCS_GRAYSCALE;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
-    info.optimize_coding = TRUE;  // optimal Huffman tables: a few percent smaller at no loss
+    // Arithmetic coding adapts to the statistics of each image as it goes: on prints it takes 7-12 %
+    // fewer bytes than optimal Huffman tables at the same quality, which the bisection turns into a
+    // finer quantisation (about 1 dB). The stream only ever goes back through this decoder.
+    info.arith_code = TRUE;
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row =
@@ -76,8 +79,10 @@ bool decodeFrom(const std::uint8_t* data, std::size_t length, Pixels& out) {
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(length));
+    // Only the single-scan sequential form is ever written. A progressive stream could carry thousands
+    // of scans, each a pass over the whole image, so it is refused before any scan is read.
     if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK || info.image_width != kWidth ||
-        info.image_height != kHeight || info.num_components != 1) {
+        info.image_height != kHeight || info.num_components != 1 || info.progressive_mode) {
         jpeg_destroy_decompress(&info);
         return false;
     }

@@ -1,4 +1,5 @@
-// Baseline JPEG coding of 256x360 gray images through libjpeg-turbo, with every library error turned
+// Sequential JPEG coding of 256x360 gray images through libjpeg-turbo (arithmetic-coded; the decoder also
+// reads the Huffman-coded streams of older containers), with every library error turned
 // into a false result instead of the library's default exit.
 #ifndef TERVO_FPR_JPEG_CODEC_H
 #define TERVO_FPR_JPEG_CODEC_H
