@@ -15,6 +15,9 @@
 // clang-format on
 
 #include "checksum.h"
+#include "extractor.h"
+#include "jpeg_codec.h"
+#include "minutia_recovery.h"
 #include "result_codes.h"
 #include "test_images.h"
 
@@ -191,6 +194,65 @@ TEST(Compression, RandomBuffersNeverDecompress) {
         if (round % 2 == 0) std::memcpy(in.data(), "TVJC\x01", 5);
         EXPECT_EQ(decompressImage(in.data(), out.data()), GA_E_FILEIILEGAL);
     }
+}
+
+Minutia minutiaAt(int x, int y, float angle, MinutiaType type = MinutiaType::Ending) {
+    Minutia m;
+    m.x = x;
+    m.y = y;
+    m.angle = angle;
+    m.type = type;
+    return m;
+}
+
+TEST(MinutiaRecovery, CountsMinutiaeFoundAgainLessNewOnes) {
+    const std::vector<Minutia> original = {minutiaAt(50, 50, 1.0F), minutiaAt(100, 100, 2.0F),
+                                           minutiaAt(150, 150, 3.0F)};
+    EXPECT_EQ(minutiaRecovery(original, original), 3);
+    EXPECT_EQ(minutiaRecovery(original, {}), 0);
+    // Moved by 6 px (found), by 9 px (lost, and new where it landed), turned by 40 degrees (the same).
+    const std::vector<Minutia> restored = {minutiaAt(56, 50, 1.0F), minutiaAt(100, 109, 2.0F),
+                                           minutiaAt(150, 150, 3.7F)};
+    EXPECT_EQ(minutiaRecovery(original, restored), 1 - 2);
+    // One more, far from all of them.
+    std::vector<Minutia> more = original;
+    more.push_back(minutiaAt(200, 300, 0.0F));
+    EXPECT_EQ(minutiaRecovery(original, more), 3 - 1);
+}
+
+TEST(MinutiaRecovery, DirectionsWrapAroundAndTypesMayTradePlaces) {
+    const std::vector<Minutia> original = {minutiaAt(80, 80, 0.05F)};
+    EXPECT_EQ(minutiaRecovery(original, {minutiaAt(80, 82, 6.25F, MinutiaType::Bifurcation)}), 1);
+    EXPECT_EQ(minutiaRecovery(original, {minutiaAt(80, 80, 3.2F)}), -1) << "the opposite direction";
+}
+
+// The compressor chooses among table shapes by the minutiae the decoded image gives back; whatever it
+// chooses must never do worse than the library's standard table at the same budget.
+TEST(Compression, ChosenEncodingKeepsMinutiaeAtLeastAsWellAsTheStandardTable) {
+    testing::Damage light;
+    light.noiseSigma = 12.0;
+    Pixels print = testing::ridgePattern(light, 3);
+    Buffer fvc{};
+    if (testing::loadFvc(1, 102, 3, fvc)) print = pixelsOf(fvc);  // the table shapes differ most here
+    const std::vector<Minutia> original = extractFeatures(print, 0, 0).minutiae;
+    ASSERT_GT(original.size(), 5U);
+
+    Buffer packed{}, out{};
+    CompressionReport report;
+    ASSERT_EQ(compressImage(testing::rawBuffer(print).data(), 6, packed.data(), report), GA_OK);
+    ASSERT_EQ(decompressImage(packed.data(), out.data()), GA_OK);
+    const int chosen = minutiaRecovery(original, extractFeatures(pixelsOf(out), 0, 0).minutiae);
+
+    const std::size_t budget = kPixelCount / 6 - 20;  // the raw form's fixed header
+    std::vector<std::uint8_t> stream, best;
+    for (int quality = 5; quality <= 95; ++quality) {
+        ASSERT_TRUE(encodeJpeg(print, quality, QuantShape{}, stream));
+        if (stream.size() <= budget) best = stream;
+    }
+    Pixels plain{};
+    ASSERT_TRUE(decodeJpeg(best.data(), best.size(), plain));
+    EXPECT_GE(chosen, minutiaRecovery(original, extractFeatures(plain, 0, 0).minutiae));
+    EXPECT_GT(chosen, static_cast<int>(original.size()) / 2);
 }
 
 }  // namespace

@@ -12,7 +12,15 @@
 
 namespace tervo::fpr {
 
-bool encodeJpeg(const Pixels& pixels, int quality, std::vector<std::uint8_t>& out);
+// Shape of the quantisation table before the quality scaling: slope 0 is the library's standard table;
+// otherwise the step is flat (16) up to a radius `knee` in the 8x8 frequency plane, where the ridge
+// frequencies of a 500 dpi print lie, and grows by `slope` x 16 per unit of radius beyond it.
+struct QuantShape {
+    float slope = 0.0F;
+    float knee = 0.0F;
+};
+
+bool encodeJpeg(const Pixels& pixels, int quality, const QuantShape& shape, std::vector<std::uint8_t>& out);
 bool decodeJpeg(const std::uint8_t* data, std::size_t length, Pixels& out);
 
 }  // namespace tervo::fpr
