@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "checksum.h"
@@ -96,7 +97,7 @@ bool chooseEncoding(const Pixels& pixels, std::size_t budget, Encoding& chosen) 
     const std::vector<Minutia> original = extractFeatures(pixels, 0, 0).minutiae;
     int bestRecovery = INT_MIN;
     Encoding candidate;
-    Pixels restored;
+    const auto restored = std::make_unique<Pixels>();  // the caller's stack already holds one image
     int guess = -1;
     for (const QuantShape& shape : kShapes) {
         if (!QualitySearch(pixels, shape, budget, candidate).run(guess)) continue;
@@ -105,8 +106,8 @@ bool chooseEncoding(const Pixels& pixels, std::size_t budget, Encoding& chosen) 
             chosen = std::move(candidate);
             return true;
         }
-        if (!decodeJpeg(candidate.stream.data(), candidate.stream.size(), restored)) continue;
-        const int recovery = minutiaRecovery(original, extractFeatures(restored, 0, 0).minutiae);
+        if (!decodeJpeg(candidate.stream.data(), candidate.stream.size(), *restored)) continue;
+        const int recovery = minutiaRecovery(original, extractFeatures(*restored, 0, 0).minutiae);
         if (recovery > bestRecovery) {
             bestRecovery = recovery;
             std::swap(chosen, candidate);
