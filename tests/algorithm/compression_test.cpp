@@ -8,7 +8,16 @@
 #include <random>
 #include <vector>
 
+// libjpeg's header uses FILE without declaring it.
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
 #include "checksum.h"
+#include "extractor.h"
+#include "jpeg_codec.h"
+#include "minutia_recovery.h"
 #include "result_codes.h"
 #include "test_images.h"
 
@@ -27,6 +36,48 @@ Pixels pixelsOf(const Buffer& b) {
     DecodedImage d;
     EXPECT_EQ(decodeImage(b.data(), d), GA_OK);
     return d.pixels;
+}
+
+// A JPEG stream as another encoder would write it, to check what the decoder accepts beyond the form
+// the library writes itself.
+std::vector<std::uint8_t> foreignJpeg(const Pixels& p, bool progressive) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = kWidth;
+    info.image_height = kHeight;
+    info.input_components = 1;
+    info.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 50, TRUE);
+    if (progressive) jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(p.data() + static_cast<std::size_t>(info.next_scanline) * kWidth);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<std::uint8_t> stream(buffer, buffer + size);
+    std::free(buffer);
+    return stream;
+}
+
+// A raw-image container around any stream, with correct lengths and checksum.
+Buffer sealedRaw(const std::vector<std::uint8_t>& stream) {
+    Buffer c{};
+    std::memcpy(c.data(), "TVJC", 4);
+    c[4] = 1;
+    c[6] = 6;
+    writeLe32(&c[8], static_cast<std::uint32_t>(stream.size()));
+    writeLe32(&c[12], kPixelCount);
+    std::copy(stream.begin(), stream.end(), c.begin() + 20);
+    writeLe32(&c[16], crc32(&c[20], stream.size(), crc32(c.data(), 16)));
+    return c;
 }
 
 class CompressionForm : public ::testing::TestWithParam<int> {};
@@ -95,18 +146,29 @@ TEST(Compression, DamagedContainersAreIllegal) {
 
 TEST(Compression, ResealedGarbageStreamIsStillIllegal) {
     // A container whose checksum is right but whose stream is not JPEG must be caught by the decoder.
-    Buffer bad{};
-    std::memcpy(bad.data(), "TVJC", 4);
-    bad[4] = 1;
-    writeLe32(&bad[8], 4000);
-    writeLe32(&bad[12], kPixelCount);
+    std::vector<std::uint8_t> garbage(4000);
     std::mt19937 rng(5);
-    for (std::size_t i = 20; i < 4020; ++i) bad[i] = static_cast<std::uint8_t>(rng());
-    bad[20] = 0xFF;
-    bad[21] = 0xD8;  // a JPEG start marker followed by garbage
-    writeLe32(&bad[16], crc32(&bad[20], 4000, crc32(bad.data(), 16)));
+    for (auto& v : garbage) v = static_cast<std::uint8_t>(rng());
+    garbage[0] = 0xFF;
+    garbage[1] = 0xD8;  // a JPEG start marker followed by garbage
     Buffer out{};
-    EXPECT_EQ(decompressImage(bad.data(), out.data()), GA_E_FILEIILEGAL);
+    EXPECT_EQ(decompressImage(sealedRaw(garbage).data(), out.data()), GA_E_FILEIILEGAL);
+}
+
+// Containers written before the stream became arithmetic-coded hold baseline Huffman streams.
+TEST(Compression, HuffmanCodedContainersStillDecode) {
+    const Pixels p = testing::ridgePattern();
+    Buffer out{};
+    ASSERT_EQ(decompressImage(sealedRaw(foreignJpeg(p, false)).data(), out.data()), GA_OK);
+    EXPECT_GT(psnr(p, pixelsOf(out)), 25.0);
+}
+
+// A progressive stream is a valid JPEG the library could decode, but it is never written here and its
+// scan count is up to the sender.
+TEST(Compression, ProgressiveStreamsAreRefused) {
+    Buffer out{};
+    EXPECT_EQ(decompressImage(sealedRaw(foreignJpeg(testing::ridgePattern(), true)).data(), out.data()),
+              GA_E_FILEIILEGAL);
 }
 
 // A container cut after a third of its JPEG stream, then resealed with a correct length and checksum:
@@ -132,6 +194,65 @@ TEST(Compression, RandomBuffersNeverDecompress) {
         if (round % 2 == 0) std::memcpy(in.data(), "TVJC\x01", 5);
         EXPECT_EQ(decompressImage(in.data(), out.data()), GA_E_FILEIILEGAL);
     }
+}
+
+Minutia minutiaAt(int x, int y, float angle, MinutiaType type = MinutiaType::Ending) {
+    Minutia m;
+    m.x = x;
+    m.y = y;
+    m.angle = angle;
+    m.type = type;
+    return m;
+}
+
+TEST(MinutiaRecovery, CountsMinutiaeFoundAgainLessNewOnes) {
+    const std::vector<Minutia> original = {minutiaAt(50, 50, 1.0F), minutiaAt(100, 100, 2.0F),
+                                           minutiaAt(150, 150, 3.0F)};
+    EXPECT_EQ(minutiaRecovery(original, original), 3);
+    EXPECT_EQ(minutiaRecovery(original, {}), 0);
+    // Moved by 6 px (found), by 9 px (lost, and new where it landed), turned by 40 degrees (the same).
+    const std::vector<Minutia> restored = {minutiaAt(56, 50, 1.0F), minutiaAt(100, 109, 2.0F),
+                                           minutiaAt(150, 150, 3.7F)};
+    EXPECT_EQ(minutiaRecovery(original, restored), 1 - 2);
+    // One more, far from all of them.
+    std::vector<Minutia> more = original;
+    more.push_back(minutiaAt(200, 300, 0.0F));
+    EXPECT_EQ(minutiaRecovery(original, more), 3 - 1);
+}
+
+TEST(MinutiaRecovery, DirectionsWrapAroundAndTypesMayTradePlaces) {
+    const std::vector<Minutia> original = {minutiaAt(80, 80, 0.05F)};
+    EXPECT_EQ(minutiaRecovery(original, {minutiaAt(80, 82, 6.25F, MinutiaType::Bifurcation)}), 1);
+    EXPECT_EQ(minutiaRecovery(original, {minutiaAt(80, 80, 3.2F)}), -1) << "the opposite direction";
+}
+
+// The compressor chooses among table shapes by the minutiae the decoded image gives back; whatever it
+// chooses must never do worse than the library's standard table at the same budget.
+TEST(Compression, ChosenEncodingKeepsMinutiaeAtLeastAsWellAsTheStandardTable) {
+    testing::Damage light;
+    light.noiseSigma = 12.0;
+    Pixels print = testing::ridgePattern(light, 3);
+    Buffer fvc{};
+    if (testing::loadFvc(1, 102, 3, fvc)) print = pixelsOf(fvc);  // the table shapes differ most here
+    const std::vector<Minutia> original = extractFeatures(print, 0, 0).minutiae;
+    ASSERT_GT(original.size(), 5U);
+
+    Buffer packed{}, out{};
+    CompressionReport report;
+    ASSERT_EQ(compressImage(testing::rawBuffer(print).data(), 6, packed.data(), report), GA_OK);
+    ASSERT_EQ(decompressImage(packed.data(), out.data()), GA_OK);
+    const int chosen = minutiaRecovery(original, extractFeatures(pixelsOf(out), 0, 0).minutiae);
+
+    const std::size_t budget = kPixelCount / 6 - 20;  // the raw form's fixed header
+    std::vector<std::uint8_t> stream, best;
+    for (int quality = 5; quality <= 95; ++quality) {
+        ASSERT_TRUE(encodeJpeg(print, quality, QuantShape{}, stream));
+        if (stream.size() <= budget) best = stream;
+    }
+    Pixels plain{};
+    ASSERT_TRUE(decodeJpeg(best.data(), best.size(), plain));
+    EXPECT_GE(chosen, minutiaRecovery(original, extractFeatures(plain, 0, 0).minutiae));
+    EXPECT_GT(chosen, static_cast<int>(original.size()) / 2);
 }
 
 }  // namespace

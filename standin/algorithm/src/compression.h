@@ -10,7 +10,8 @@
 //       12    4  length of the restored buffer: 92160 or 93238 (LE)
 //       16    4  CRC-32 of bytes 0..15 followed by everything after byte 19 (LE)
 //       20   54  only for a BMP source: its file and information headers, restored verbatim
-//        .    .  JPEG stream (baseline, 8-bit gray)
+//        .    .  JPEG stream: 8-bit gray, one sequential scan, arithmetic-coded (Huffman-coded in older
+//                 containers, still read); its quantisation table is one of a few shapes, see compression.cpp
 // The whole container is at most 92160 / ratio bytes.
 #ifndef TERVO_FPR_COMPRESSION_H
 #define TERVO_FPR_COMPRESSION_H

@@ -1,4 +1,5 @@
-// Baseline JPEG coding of 256x360 gray images through libjpeg-turbo, with every library error turned
+// Sequential JPEG coding of 256x360 gray images through libjpeg-turbo (arithmetic-coded; the decoder also
+// reads the Huffman-coded streams of older containers), with every library error turned
 // into a false result instead of the library's default exit.
 #ifndef TERVO_FPR_JPEG_CODEC_H
 #define TERVO_FPR_JPEG_CODEC_H
@@ -11,7 +12,15 @@
 
 namespace tervo::fpr {
 
-bool encodeJpeg(const Pixels& pixels, int quality, std::vector<std::uint8_t>& out);
+// Shape of the quantisation table before the quality scaling: slope 0 is the library's standard table;
+// otherwise the step is flat (16) up to a radius `knee` in the 8x8 frequency plane, where the ridge
+// frequencies of a 500 dpi print lie, and grows by `slope` x 16 per unit of radius beyond it.
+struct QuantShape {
+    float slope = 0.0F;
+    float knee = 0.0F;
+};
+
+bool encodeJpeg(const Pixels& pixels, int quality, const QuantShape& shape, std::vector<std::uint8_t>& out);
 bool decodeJpeg(const std::uint8_t* data, std::size_t length, Pixels& out);
 
 }  // namespace tervo::fpr

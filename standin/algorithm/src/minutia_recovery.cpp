@@ -1,0 +1,40 @@
+#include "minutia_recovery.h"
+
+#include <cmath>
+
+namespace tervo::fpr {
+namespace {
+
+constexpr int kReachSquared = 8 * 8;
+constexpr float kPi = 3.14159265F;
+constexpr float kAngleReach = kPi / 6;
+
+bool sameMinutia(const Minutia& a, const Minutia& b) {
+    const int dx = a.x - b.x, dy = a.y - b.y;
+    if (dx * dx + dy * dy > kReachSquared) return false;
+    const float turn = std::fabs(a.angle - b.angle);
+    return std::fmin(turn, 2 * kPi - turn) <= kAngleReach;
+}
+
+int countPresentIn(const std::vector<Minutia>& wanted, const std::vector<Minutia>& among) {
+    int present = 0;
+    for (const Minutia& w : wanted) {
+        for (const Minutia& m : among) {
+            if (sameMinutia(w, m)) {
+                ++present;
+                break;
+            }
+        }
+    }
+    return present;
+}
+
+}  // namespace
+
+int minutiaRecovery(const std::vector<Minutia>& original, const std::vector<Minutia>& restored) {
+    const int found = countPresentIn(original, restored);
+    const int spurious = static_cast<int>(restored.size()) - countPresentIn(restored, original);
+    return found - spurious;
+}
+
+}  // namespace tervo::fpr
