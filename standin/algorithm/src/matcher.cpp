@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
+#include "anchor_counts.h"
 
 namespace tervo::fpr {
 namespace {
@@ -243,73 +241,6 @@ struct Candidate {
     std::uint8_t i, j;
 };
 
-using AnchorCounts = std::array<std::uint64_t, kAnchorMinutiae>;
-
-// The weakest Dice coefficient 2 common / total still kept, as its two integers, so that it is compared
-// exactly.
-struct Floor {
-    std::uint64_t common = 0, total = 1;
-};
-
-// Bits one descriptor shares with each anchor descriptor of b, word by word over all anchors at once,
-// and the set of anchors whose Dice coefficient with it beats the floor (which also means sharing a
-// bit). Anchors past b's count share no bit, so they never beat it whatever their stale bit count.
-std::uint64_t aboveFloorPortable(const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b,
-                                 Floor floor, AnchorCounts& common) {
-    AnchorCounts sum{};
-    for (int w = 0; w < kDescriptorWords; ++w) {
-        const std::uint64_t word = d[w];
-        for (int j = 0; j < kAnchorMinutiae; ++j)
-            sum[j] += static_cast<std::uint64_t>(__builtin_popcountll(word & b.anchorWords[w][j]));
-    }
-    std::uint64_t above = 0;
-    for (int j = 0; j < kAnchorMinutiae; ++j)
-        above |= static_cast<std::uint64_t>(sum[j] * floor.total > floor.common * (bits + b.bitCount[j]))
-                 << j;
-    common = sum;
-    return above;
-}
-
-#if defined(__x86_64__)
-// The same with AVX-512 population counts, eight anchors per instruction; chosen once at run time where
-// the processor has them. Counts stay below 2^11, so the products fit the low 32 bits of each lane.
-__attribute__((target("avx512f,avx512vpopcntdq"))) std::uint64_t aboveFloorWide(
-    const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b, Floor floor, AnchorCounts& common) {
-    constexpr int kLanes = 8;
-    constexpr int kVectors = kAnchorMinutiae / kLanes;
-    __m512i sum[kVectors];
-    for (__m512i& v : sum) v = _mm512_setzero_si512();
-    for (int w = 0; w < kDescriptorWords; ++w) {
-        const __m512i word = _mm512_set1_epi64(static_cast<long long>(d[w]));
-        for (int v = 0; v < kVectors; ++v) {
-            const __m512i column = _mm512_loadu_si512(b.anchorWords[w].data() + v * kLanes);
-            sum[v] = _mm512_add_epi64(sum[v], _mm512_popcnt_epi64(_mm512_and_si512(word, column)));
-        }
-    }
-    const __m512i floorTotal = _mm512_set1_epi64(static_cast<long long>(floor.total));
-    const __m512i floorCommon = _mm512_set1_epi64(static_cast<long long>(floor.common));
-    const __m512i ownBits = _mm512_set1_epi64(static_cast<long long>(bits));
-    std::uint64_t above = 0;
-    for (int v = 0; v < kVectors; ++v) {
-        _mm512_storeu_si512(common.data() + v * kLanes, sum[v]);
-        // Widened through the all-lanes masked form: GCC 12 warns about the plain form's undefined source.
-        const __m128i counts =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.bitCount.data() + v * kLanes));
-        const __m512i total = _mm512_add_epi64(ownBits, _mm512_maskz_cvtepu16_epi64(0xFF, counts));
-        const __mmask8 beats = _mm512_cmpgt_epu64_mask(_mm512_mullo_epi32(sum[v], floorTotal),
-                                                       _mm512_mullo_epi32(total, floorCommon));
-        above |= static_cast<std::uint64_t>(beats) << (v * kLanes);
-    }
-    return above;
-}
-
-using AboveFloor = std::uint64_t (*)(const Descriptor&, std::uint64_t, const PreparedTemplate&, Floor,
-                                     AnchorCounts&);
-const AboveFloor aboveFloor = __builtin_cpu_supports("avx512vpopcntdq") ? aboveFloorWide : aboveFloorPortable;
-#else
-constexpr auto aboveFloor = aboveFloorPortable;
-#endif
-
 // A kept pair as one integer whose order is the ranking: decreasing similarity (a positive float's bits
 // order like its value), then the order the pairs were met in, so that ties keep the earlier pair.
 std::uint64_t rankKey(float similarity, int i, int j) {
@@ -335,13 +266,13 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
                         std::array<Candidate, kCandidates>& best) {
     std::array<std::uint64_t, kCandidates> keys{};
     int count = 0;
-    Floor floor;
+    DiceFloor floor;
     const int countA = std::min(a.count, kAnchorMinutiae), countB = std::min(b.count, kAnchorMinutiae);
     const std::uint64_t inB = (std::uint64_t{1} << countB) - 1;
     AnchorCounts shared;
     for (int i = 0; i < countA; ++i) {
         // The floor only rises while the row is walked, so each pair is checked again.
-        for (std::uint64_t above = aboveFloor(a.descriptor[i], a.bitCount[i], b, floor, shared) & inB;
+        for (std::uint64_t above = anchorsAboveFloor(a.descriptor[i], a.bitCount[i], b, floor, shared) & inB;
              above != 0; above &= above - 1) {
             const int j = __builtin_ctzll(above);
             const std::uint64_t common = shared[j], total = a.bitCount[i] + b.bitCount[j];
