@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace tervo::fpr {
 namespace {
@@ -139,20 +138,31 @@ void buildDescriptors(PreparedTemplate& p) {
     }
 }
 
-// Each minutia joins the bands that come within reach of it along one axis.
-void buildNearby(PreparedTemplate& p) {
-    p.nearRow.fill(0);
-    p.nearColumn.fill(0);
-    for (int i = 0; i < p.count; ++i) {
+// Each minutia joins the bands that come within reach of it along one axis: its bit is toggled on at
+// the first band of its run and off past the last, and a running sum of toggles gives the sets.
+template <std::size_t kBands>
+void fillBands(const std::array<std::int16_t, kMaxMatched>& at, int count, int extent,
+               std::array<std::uint64_t, kBands>& bands) {
+    std::array<std::uint64_t, kBands + 1> toggles{};
+    for (int i = 0; i < count; ++i) {
         const std::uint64_t bit = std::uint64_t{1} << i;
-        const int x = p.x[i], y = p.y[i];
-        for (int c = std::max(0, x - kNearbyReach) / kBandWidth;
-             c <= std::min(kWidth - 1, x + kNearbyReach) / kBandWidth; ++c)
-            p.nearColumn[c] |= bit;
-        for (int r = std::max(0, y - kNearbyReach) / kBandWidth;
-             r <= std::min(kHeight - 1, y + kNearbyReach) / kBandWidth; ++r)
-            p.nearRow[r] |= bit;
+        toggles[std::max(0, at[i] - kNearbyReach) / kBandWidth] ^= bit;
+        toggles[std::min(extent - 1, at[i] + kNearbyReach) / kBandWidth + 1] ^= bit;
     }
+    std::uint64_t running = 0;
+    for (std::size_t band = 0; band < kBands; ++band) bands[band] = running ^= toggles[band];
+}
+
+// What every source shares once positions, directions, types and mask are in place.
+void finishPreparing(PreparedTemplate& p) {
+    buildDescriptors(p);
+    for (int w = 0; w < kDescriptorWords; ++w) {
+        const int filled = std::min(p.count, kAnchorMinutiae);
+        for (int j = 0; j < filled; ++j) p.anchorWords[w][j] = p.descriptor[j][w];
+        std::fill(p.anchorWords[w].begin() + filled, p.anchorWords[w].end(), 0);
+    }
+    fillBands(p.y, p.count, kHeight, p.nearRow);
+    fillBands(p.x, p.count, kWidth, p.nearColumn);
 }
 
 }  // namespace
@@ -160,7 +170,12 @@ void buildNearby(PreparedTemplate& p) {
 void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
     out.count = t.empty ? 0 : static_cast<int>(std::min<std::size_t>(t.minutiae.size(), kMaxMatched));
     std::fill(out.descriptor.begin(), out.descriptor.begin() + out.count, Descriptor{});
-    out.mask = t.mask;
+    for (int r = 0; r < kMaskRows; ++r) {
+        std::uint16_t row = 0;
+        for (int c = 0; c < kMaskColumns; ++c)
+            row |= static_cast<std::uint16_t>((t.mask[r * kMaskColumns + c] != 0) << c);
+        out.mask[r] = row;
+    }
     for (int i = 0; i < out.count; ++i) {
         const Minutia& m = t.minutiae[i];
         out.x[i] = static_cast<std::int16_t>(std::clamp(m.x, 0, kWidth - 1));
@@ -168,12 +183,24 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
         out.angle[i] = static_cast<std::uint8_t>(std::lround(m.angle * 256.0F / kTwoPi) & 0xFF);
         out.type[i] = m.type == MinutiaType::Bifurcation ? 1 : 0;
     }
-    buildDescriptors(out);
-    for (int w = 0; w < kDescriptorWords; ++w) {
-        for (int j = 0; j < kAnchorMinutiae; ++j)
-            out.anchorWords[w][j] = j < out.count ? out.descriptor[j][w] : 0;
+    finishPreparing(out);
+}
+
+// The packed fields are already in range (the check refuses a row past the image, and a column has
+// eight bits), and the direction is already in 256 steps.
+void prepareTemplate(const PackedTemplate& t, PreparedTemplate& out) {
+    static_assert(kWidth == 256, "a packed column is any byte");
+    out.count = t.empty ? 0 : std::min(t.count, kMaxMatched);
+    std::fill(out.descriptor.begin(), out.descriptor.begin() + out.count, Descriptor{});
+    for (int r = 0; r < kMaskRows; ++r) out.mask[r] = t.maskRow(r);
+    for (int i = 0; i < out.count; ++i) {
+        const std::uint32_t w = t.minutia(i);
+        out.x[i] = static_cast<std::int16_t>(packedX(w));
+        out.y[i] = static_cast<std::int16_t>(packedY(w));
+        out.angle[i] = packedDirection(w);
+        out.type[i] = packedBifurcation(w) ? 1 : 0;
     }
-    buildNearby(out);
+    finishPreparing(out);
 }
 
 int compareContent(const PreparedTemplate& a, const PreparedTemplate& b) {
@@ -185,8 +212,13 @@ int compareContent(const PreparedTemplate& a, const PreparedTemplate& b) {
                                  static_cast<std::uint32_t>(b.y[i]) << 10 | b.angle[i] << 1 | b.type[i];
         if (ka != kb) return ka < kb ? -1 : 1;
     }
-    const int masks = std::memcmp(a.mask.data(), b.mask.data(), a.mask.size());
-    return (masks > 0) - (masks < 0);
+    // Cell by cell in row-major order, as the template stores them: the first cell that differs decides,
+    // the one holding print being the greater.
+    for (int r = 0; r < kMaskRows; ++r) {
+        const unsigned differ = static_cast<unsigned>(a.mask[r] ^ b.mask[r]);
+        if (differ != 0) return (a.mask[r] & differ & (0U - differ)) != 0 ? 1 : -1;
+    }
+    return 0;
 }
 
 }  // namespace tervo::fpr
