@@ -51,6 +51,7 @@ __attribute__((target("avx2"))) std::uint64_t aboveFloorAvx2(const Descriptor& d
     __m256i byteSums[kVectors];
     for (int v = 0; v < kVectors; ++v) {
         __m256i sums = _mm256_setzero_si256();
+#pragma GCC unroll 9
         for (int w = 0; w < kDescriptorWords; ++w) {
             const __m256i shared = _mm256_and_si256(
                 _mm256_set1_epi64x(static_cast<long long>(d[w])),

@@ -34,11 +34,14 @@ struct BinPair {
 };
 
 // Everything about a neighbour that depends only on its offset, for offsets downwards (pairs are
-// walked by height): its two distance rings (none when out of reach) and its absolute bearing in 256
-// steps, packed in 16 bits so the whole table stays in the first-level cache. The angular bins depend
-// on 256-step differences only.
+// walked by height): where its two distance rings start in a descriptor (none when out of reach) and
+// its absolute bearing in 256 steps, packed in 16 bits so the whole table stays in the first-level
+// cache. The outer ring is the inner one or the next, so it is one bit: a step of one ring's bytes.
+// The angular bins depend on 256-step differences only.
 struct Tables {
     static constexpr std::uint16_t kReached = 0x8000;
+    static constexpr int kRingStart = 9;  // bits 9..14: first byte of the inner ring
+    static constexpr int kNextRing = 8;   // bit 8: the outer ring is the next one
     std::array<std::uint16_t, (kOffsetReach + 1) * kOffsetSide> offset{};
     std::array<BinPair, 256> sector{};
     std::array<std::uint8_t, 256> turnMask{};
@@ -53,7 +56,8 @@ struct Tables {
                 const float a = std::atan2(static_cast<float>(dy), static_cast<float>(dx));
                 const unsigned bearing = static_cast<unsigned>(std::lround(a * 256.0F / kTwoPi)) & 0xFFU;
                 offset[dy * kOffsetSide + dx + kOffsetReach] =
-                    static_cast<std::uint16_t>(kReached | ring.low << 11 | ring.high << 8 | bearing);
+                    static_cast<std::uint16_t>(kReached | ring.low * kBearings << kRingStart |
+                                               (ring.high - ring.low) << kNextRing | bearing);
             }
         }
         for (int s = 0; s < 256; ++s) {
@@ -65,7 +69,7 @@ struct Tables {
     }
 };
 
-static_assert(kRings <= 8, "ring indices are packed in three bits");
+static_assert((kRings - 1) * kBearings < 64, "a ring's first byte is packed in six bits");
 
 const Tables& tables() {
     static const Tables t;
@@ -78,15 +82,16 @@ static_assert(kTurns == 8, "one byte of direction cells per ring and sector");
 
 // Marks a neighbour in p's descriptor: rings from the offset, sector from the bearing relative to p's
 // direction, cells from the neighbour's direction relative to p's.
-inline void markNeighbour(const Tables& t, Descriptor& d, BinPair ring, std::uint8_t relativeBearing,
+inline void markNeighbour(const Tables& t, Descriptor& d, std::uint16_t cell, std::uint8_t relativeBearing,
                           std::uint8_t turn) {
     const BinPair s = t.sector[relativeBearing];
     const std::uint8_t cells = t.turnMask[turn];
-    std::uint8_t* bytes = reinterpret_cast<std::uint8_t*>(d.data());
-    bytes[ring.low * kBearings + s.low] |= cells;
-    bytes[ring.low * kBearings + s.high] |= cells;
-    bytes[ring.high * kBearings + s.low] |= cells;
-    bytes[ring.high * kBearings + s.high] |= cells;
+    std::uint8_t* inner = reinterpret_cast<std::uint8_t*>(d.data()) + (cell >> Tables::kRingStart & 0x3F);
+    std::uint8_t* outer = inner + (cell >> Tables::kNextRing & 1) * kBearings;
+    inner[s.low] |= cells;
+    inner[s.high] |= cells;
+    outer[s.low] |= cells;
+    outer[s.high] |= cells;
 }
 
 // Every pair of minutiae within reach is measured once and marked in both descriptors. The pairs are
@@ -101,34 +106,34 @@ void buildDescriptors(PreparedTemplate& p) {
     std::array<std::uint16_t, kMaxMatched> byHeight;
     for (int i = 0; i < p.count; ++i) byHeight[i] = static_cast<std::uint16_t>(p.y[i] << 6 | i);
     std::sort(byHeight.begin(), byHeight.begin() + p.count);
-    for (int i = 0; i < p.count; ++i) byHeight[i] &= 0x3F;
-    struct Near {
-        std::uint8_t i, j;
-        std::uint16_t cell;
-    };
-    std::array<Near, kMaxMatched * kMaxMatched / 2 + 1> near;
+    // Positions in that order, side by side, for the pair loop.
+    std::array<std::int16_t, kMaxMatched> sortedX, sortedY;
+    for (int u = 0; u < p.count; ++u) {
+        byHeight[u] &= 0x3F;
+        sortedX[u] = p.x[byHeight[u]];
+        sortedY[u] = p.y[byHeight[u]];
+    }
+    // A pair in reach: the offset's cell, then both places in height order, in one integer.
+    std::array<std::uint32_t, kMaxMatched * kMaxMatched / 2 + 1> near;
     int nearCount = 0;
     for (int u = 0; u < p.count; ++u) {
-        const int i = byHeight[u];
         for (int v = u + 1; v < p.count; ++v) {
-            const int j = byHeight[v];
-            const int dy = p.y[j] - p.y[i];  // never negative
+            const int dy = sortedY[v] - sortedY[u];  // never negative
             if (dy > kDescriptorRadius) break;
             // A clamped offset lies on the table's edge, which is out of reach.
-            const int dx = std::clamp(p.x[j] - p.x[i], -kOffsetReach, kOffsetReach);
-            const std::uint16_t cell = t.offset[dy * kOffsetSide + dx + kOffsetReach];
-            near[nearCount] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(j), cell};
+            const int dx = std::clamp(sortedX[v] - sortedX[u], -kOffsetReach, kOffsetReach);
+            const std::uint32_t cell = t.offset[dy * kOffsetSide + dx + kOffsetReach];
+            near[nearCount] = cell << 16 | static_cast<std::uint32_t>(u) << 8 | static_cast<std::uint32_t>(v);
             nearCount += (cell & Tables::kReached) != 0 ? 1 : 0;
         }
     }
     for (int k = 0; k < nearCount; ++k) {
-        const int i = near[k].i, j = near[k].j;
-        const std::uint8_t bearing = static_cast<std::uint8_t>(near[k].cell);  // from i towards j
-        const BinPair ring{static_cast<std::uint8_t>(near[k].cell >> 11 & 7),
-                           static_cast<std::uint8_t>(near[k].cell >> 8 & 7)};
-        markNeighbour(t, p.descriptor[i], ring, static_cast<std::uint8_t>(bearing - p.angle[i]),
+        const int i = byHeight[near[k] >> 8 & 0xFF], j = byHeight[near[k] & 0xFF];
+        const std::uint16_t cell = static_cast<std::uint16_t>(near[k] >> 16);
+        const std::uint8_t bearing = static_cast<std::uint8_t>(cell);  // from i towards j
+        markNeighbour(t, p.descriptor[i], cell, static_cast<std::uint8_t>(bearing - p.angle[i]),
                       static_cast<std::uint8_t>(p.angle[j] - p.angle[i]));
-        markNeighbour(t, p.descriptor[j], ring, static_cast<std::uint8_t>(bearing + 128 - p.angle[j]),
+        markNeighbour(t, p.descriptor[j], cell, static_cast<std::uint8_t>(bearing + 128 - p.angle[j]),
                       static_cast<std::uint8_t>(p.angle[i] - p.angle[j]));
     }
     for (int i = 0; i < p.count; ++i) {
