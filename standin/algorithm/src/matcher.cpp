@@ -242,21 +242,29 @@ struct Candidate {
 };
 
 // A kept pair as one integer whose order is the ranking: decreasing similarity (a positive float's bits
-// order like its value), then the order the pairs were met in, so that ties keep the earlier pair.
-std::uint64_t rankKey(float similarity, int i, int j) {
+// order like its value), then the order the pairs were met in, so that ties keep the earlier pair. The
+// shared bit count rides below, where it cannot change the order (no two keys share i and j), so that
+// the floor is read back exactly.
+std::uint64_t rankKey(float similarity, int i, int j, std::uint64_t common) {
     std::uint32_t bits = 0;
     std::memcpy(&bits, &similarity, sizeof bits);
-    return static_cast<std::uint64_t>(0x7FFFFFFFU - bits) << 32 | static_cast<std::uint64_t>(i) << 8 |
-           static_cast<std::uint64_t>(j);
+    return static_cast<std::uint64_t>(0x7FFFFFFFU - bits) << 32 | static_cast<std::uint64_t>(i) << 24 |
+           static_cast<std::uint64_t>(j) << 16 | common;
 }
 
 Candidate fromKey(std::uint64_t key) {
     Candidate c;
     const std::uint32_t bits = 0x7FFFFFFFU - static_cast<std::uint32_t>(key >> 32);
     std::memcpy(&c.similarity, &bits, sizeof bits);
-    c.i = static_cast<std::uint8_t>(key >> 8 & 0xFF);
-    c.j = static_cast<std::uint8_t>(key & 0xFF);
+    c.i = static_cast<std::uint8_t>(key >> 24 & 0xFF);
+    c.j = static_cast<std::uint8_t>(key >> 16 & 0xFF);
     return c;
+}
+
+static_assert(kDescriptorBits <= 0xFFFF, "a shared bit count fits the key's low 16 bits");
+
+std::uint64_t commonOfKey(std::uint64_t key) {
+    return key & 0xFFFF;
 }
 
 // The best descriptor pairs, by decreasing similarity. They are kept as integers in a small sorted
@@ -278,16 +286,14 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
             const std::uint64_t common = shared[j], total = a.bitCount[i] + b.bitCount[j];
             if (common * floor.total <= floor.common * total) continue;
             const float s = 2.0F * static_cast<float>(common) / static_cast<float>(total);
-            const std::uint64_t key = rankKey(s, i, j);
+            const std::uint64_t key = rankKey(s, i, j, common);
             int at = count < kCandidates ? count++ : kCandidates - 1;
             for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
             keys[at] = key;
             if (count == kCandidates) {
                 const Candidate weakest = fromKey(keys[kCandidates - 1]);
                 floor.total = a.bitCount[weakest.i] + b.bitCount[weakest.j];
-                // The similarity was rounded from 2 common / total; the integer is recovered exactly.
-                floor.common = static_cast<std::uint64_t>(
-                    std::lround(weakest.similarity * static_cast<float>(floor.total) / 2.0F));
+                floor.common = commonOfKey(keys[kCandidates - 1]);
             }
         }
     }
