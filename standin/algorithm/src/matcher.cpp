@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "anchor_counts.h"
+#include "lanes.h"
 
 namespace tervo::fpr {
 namespace {
@@ -307,19 +308,39 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
 int rankBySupport(const PreparedTemplate& a, const PreparedTemplate& b,
                   const std::array<Candidate, kCandidates>& best, int count,
                   std::array<int, kCandidates>& order, std::array<int, kCandidates>& agreeing) {
+    // The candidates' two minutiae side by side, kLanes candidates per vector, so that one alignment is
+    // tried on all the others at once; each lane does what Alignment::apply and angleGap do, in the
+    // same order, so the counts are those of a plain loop.
+    constexpr int kGroups = kCandidates / kLanes;
+    static_assert(kCandidates % kLanes == 0, "candidates fill whole vectors");
+    FloatLanes fromX[kGroups], fromY[kGroups], toX[kGroups], toY[kGroups];
+    IntLanes fromAngle[kGroups], toAngle[kGroups], index[kGroups];
+    for (int q = 0; q < kCandidates; ++q) {
+        const int g = q / kLanes, lane = q % kLanes;
+        const bool used = q < count;
+        fromX[g][lane] = used ? a.x[best[q].i] : 0.0F;
+        fromY[g][lane] = used ? a.y[best[q].i] : 0.0F;
+        toX[g][lane] = used ? b.x[best[q].j] : 0.0F;
+        toY[g][lane] = used ? b.y[best[q].j] : 0.0F;
+        fromAngle[g][lane] = used ? a.angle[best[q].i] : 0;
+        toAngle[g][lane] = used ? b.angle[best[q].j] : 0;
+        index[g][lane] = q;
+    }
     agreeing.fill(0);
     for (int k = 0; k < count; ++k) {
         const Alignment t = anchorAlignment(a, best[k].i, b, best[k].j);
-        for (int q = 0; q < count; ++q) {
-            if (q == k) continue;
-            float x = 0, y = 0;
-            t.apply(a.x[best[q].i], a.y[best[q].i], x, y);
-            const float ex = x - b.x[best[q].j], ey = y - b.y[best[q].j];
-            const std::uint8_t turned = static_cast<std::uint8_t>(a.angle[best[q].i] + t.rotationSteps);
-            if (ex * ex + ey * ey <= kAgreementDistance * kAgreementDistance &&
-                angleGap(turned, b.angle[best[q].j]) <= kPairAngleTolerance)
-                ++agreeing[k];
+        IntLanes agree{};
+        for (int g = 0; g < kGroups; ++g) {
+            const FloatLanes x = t.c * fromX[g] - t.s * fromY[g] + t.tx;
+            const FloatLanes y = t.s * fromX[g] + t.c * fromY[g] + t.ty;
+            const FloatLanes ex = x - toX[g], ey = y - toY[g];
+            const IntLanes turn = (fromAngle[g] + t.rotationSteps - toAngle[g]) & 0xFF;
+            const IntLanes gap = turn < 256 - turn ? turn : 256 - turn;
+            // Comparisons give -1 in a lane where they hold.
+            agree -= (ex * ex + ey * ey <= kAgreementDistance * kAgreementDistance) &
+                     (gap <= kPairAngleTolerance) & (index[g] < count) & (index[g] != k);
         }
+        agreeing[k] = laneSum(agree);
     }
     for (int k = 0; k < count; ++k) order[k] = k;
     // Stable: equal support keeps the similarity order.
