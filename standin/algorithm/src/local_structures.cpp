@@ -94,22 +94,41 @@ inline void markNeighbour(const Tables& t, Descriptor& d, std::uint16_t cell, st
     outer[s.high] |= cells;
 }
 
+// One pass of a least-significant-digit radix sort of minutiae by height: `from` (or the minutiae in
+// index order when null) reordered stably by the digit of kLowHeightBits bits at `shift`.
+constexpr int kLowHeightBits = 5;
+constexpr int kDigitBuckets = 1 << kLowHeightBits;
+static_assert(kHeight <= kDigitBuckets * kDigitBuckets, "two digits hold every height");
+
+void stableSortByDigit(const std::array<std::int16_t, kMaxMatched>& height, int count, int shift,
+                       const std::uint8_t* from, std::array<std::uint8_t, kMaxMatched>& to) {
+    std::array<int, kDigitBuckets + 1> start{};
+    for (int k = 0; k < count; ++k) {
+        const int i = from != nullptr ? from[k] : k;
+        ++start[(height[i] >> shift & (kDigitBuckets - 1)) + 1];
+    }
+    for (int d = 0; d < kDigitBuckets; ++d) start[d + 1] += start[d];
+    for (int k = 0; k < count; ++k) {
+        const int i = from != nullptr ? from[k] : k;
+        to[start[height[i] >> shift & (kDigitBuckets - 1)]++] = static_cast<std::uint8_t>(i);
+    }
+}
+
 // Every pair of minutiae within reach is measured once and marked in both descriptors. The pairs are
 // walked in order of height, so the inner loop stops at the first minutia out of vertical reach; the
 // ones in reach are first gathered without branching (the test would be mispredicted about every other
 // time) and then marked.
 void buildDescriptors(PreparedTemplate& p) {
     const Tables& t = tables();
-    // Height and index in one integer: sorting plain integers is several times cheaper than sorting
-    // indices through a comparison that looks the heights up.
-    static_assert(kHeight << 6 <= 0xFFFF && kMaxMatched <= 64, "height and index share 16 bits");
-    std::array<std::uint16_t, kMaxMatched> byHeight;
-    for (int i = 0; i < p.count; ++i) byHeight[i] = static_cast<std::uint16_t>(p.y[i] << 6 | i);
-    std::sort(byHeight.begin(), byHeight.begin() + p.count);
+    // Minutiae in order of height, ties in order of index: a stable radix sort on the height, low bits
+    // first. A comparison sort of a few dozen keys mispredicts a branch at about every other step,
+    // which cost a quarter of the whole preparation; this one has no data-dependent branch.
+    std::array<std::uint8_t, kMaxMatched> byLow, byHeight;
+    stableSortByDigit(p.y, p.count, 0, nullptr, byLow);
+    stableSortByDigit(p.y, p.count, kLowHeightBits, byLow.data(), byHeight);
     // Positions in that order, side by side, for the pair loop.
     std::array<std::int16_t, kMaxMatched> sortedX, sortedY;
     for (int u = 0; u < p.count; ++u) {
-        byHeight[u] &= 0x3F;
         sortedX[u] = p.x[byHeight[u]];
         sortedY[u] = p.y[byHeight[u]];
     }
