@@ -14,17 +14,17 @@ using Kernel = std::uint64_t (*)(const Descriptor&, std::uint64_t, const Prepare
 
 std::uint64_t aboveFloorPortable(const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b,
                                  DiceFloor floor, AnchorCounts& common) {
-    AnchorCounts sum{};
-    for (int w = 0; w < kDescriptorWords; ++w) {
-        const std::uint64_t word = d[w];
-        for (int j = 0; j < kAnchorMinutiae; ++j)
-            sum[j] += static_cast<std::uint64_t>(__builtin_popcountll(word & b.anchorWords[w][j]));
-    }
+    // Anchor by anchor, so that each sum stays in a register (summed word by word over all anchors, the
+    // forty sums went through memory, and a store could falsely wait on a load 4 KiB away).
     std::uint64_t above = 0;
-    for (int j = 0; j < kAnchorMinutiae; ++j)
-        above |= static_cast<std::uint64_t>(sum[j] * floor.total > floor.common * (bits + b.bitCount[j]))
-                 << j;
-    common = sum;
+    for (int j = 0; j < kAnchorMinutiae; ++j) {
+        std::uint64_t sum = 0;
+#pragma GCC unroll 9
+        for (int w = 0; w < kDescriptorWords; ++w)
+            sum += static_cast<std::uint64_t>(__builtin_popcountll(d[w] & b.anchorWords[w][j]));
+        common[j] = sum;
+        above |= static_cast<std::uint64_t>(sum * floor.total > floor.common * (bits + b.bitCount[j])) << j;
+    }
     return above;
 }
 
