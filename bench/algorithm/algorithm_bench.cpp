@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ID_Fpr.h"
+#include "anchor_counts.h"
 #include "feature_template.h"
 #include "local_structures.h"
 #include "matcher.h"
@@ -151,6 +152,16 @@ void BM_MatchPrepared(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_MatchPrepared)->Unit(benchmark::kMicrosecond);
+
+// The same on the portable descriptor kernel, which the boards run, for the ratio to the vector one
+// chosen on this machine (the library's own copy inside libID_Fpr.so is not affected).
+void BM_MatchPreparedPortable(benchmark::State& state) {
+    const tervo::fpr::CountKernel chosen = tervo::fpr::activeCountKernel();
+    tervo::fpr::useCountKernel(tervo::fpr::CountKernel::Portable);
+    BM_MatchPrepared(state);
+    tervo::fpr::useCountKernel(chosen);
+}
+BENCHMARK(BM_MatchPreparedPortable)->Unit(benchmark::kMicrosecond);
 
 void BM_CompressRoundTrip(benchmark::State& state) {
     const Corpus& c = corpus();

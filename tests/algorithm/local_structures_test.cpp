@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace tervo::fpr {
 namespace {
@@ -121,6 +122,72 @@ TEST(LocalStructures, NearbyLookUpHoldsEveryMinutiaWithinReach) {
         }
     }
     EXPECT_EQ(missed, 0);
+}
+
+// A search prepares the stored template straight from its bytes, a verification from the decoded
+// form; a field that differs between the two would change scores depending on the route.
+void expectSamePrepared(const PreparedTemplate& a, const PreparedTemplate& b) {
+    ASSERT_EQ(a.count, b.count);
+    for (int i = 0; i < a.count; ++i) {
+        EXPECT_EQ(a.x[i], b.x[i]);
+        EXPECT_EQ(a.y[i], b.y[i]);
+        EXPECT_EQ(a.angle[i], b.angle[i]) << "minutia " << i;
+        EXPECT_EQ(a.type[i], b.type[i]);
+        EXPECT_EQ(a.bitCount[i], b.bitCount[i]);
+        EXPECT_EQ(a.descriptor[i], b.descriptor[i]);
+    }
+    EXPECT_EQ(a.anchorWords, b.anchorWords);
+    EXPECT_EQ(a.nearRow, b.nearRow);
+    EXPECT_EQ(a.nearColumn, b.nearColumn);
+    EXPECT_EQ(a.mask, b.mask);
+    EXPECT_EQ(compareContent(a, b), 0);
+}
+
+TEST(LocalStructures, StoredBytesAndDecodedTemplatePrepareAlike) {
+    std::mt19937 rng(11);
+    for (std::size_t count :
+         {std::size_t{0}, std::size_t{3}, std::size_t{40}, std::size_t{64}, std::size_t{100}}) {
+        FeatureTemplate t;
+        for (std::uint8_t& cell : t.mask) cell = (rng() % 3) != 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            // Every direction step occurs: the decoded form carries it as a float and back.
+            t.minutiae.push_back(at(static_cast<int>(rng() % kWidth), static_cast<int>(rng() % kHeight),
+                                    static_cast<float>((k * 53 + rng()) % 256) * (360.0F / 256.0F),
+                                    (rng() & 1) ? MinutiaType::Bifurcation : MinutiaType::Ending));
+        }
+        for (int step = 0; step < 256 && count == 100; ++step)
+            t.minutiae[step % 100].angle = step * kTwoPi / 256.0F;
+        std::uint8_t bytes[kTemplateSize];
+        encodeTemplate(t, bytes);
+        FeatureTemplate decoded;
+        PackedTemplate packed;
+        ASSERT_TRUE(decodeTemplate(bytes, decoded));
+        ASSERT_TRUE(checkTemplate(bytes, packed));
+        PreparedTemplate fromBytes;
+        prepareTemplate(packed, fromBytes);
+        expectSamePrepared(prepared(decoded), fromBytes);
+    }
+}
+
+TEST(LocalStructures, EveryDirectionStepSurvivesTheDecodedForm) {
+    for (std::uint32_t step = 0; step < 256; ++step) {
+        FeatureTemplate t;
+        t.minutiae = {at(100, 100, 0), at(120, 110, 0)};
+        t.minutiae[0].angle = static_cast<float>(step) * (kTwoPi / 256.0F);  // as the decoder writes it
+        EXPECT_EQ(prepared(t).angle[0], step);
+    }
+}
+
+// The mask order is the cell-by-cell order of the stored grid, whichever cell differs first.
+TEST(LocalStructures, ContentOrderFollowsTheFirstDifferingMaskCell) {
+    FeatureTemplate t = withMinutiae({at(120, 150, 30), at(150, 160, 80)});
+    for (int cell : {0, 7, 15, 16, 200, kMaskBits - 1}) {
+        FeatureTemplate less = t, more = t;
+        less.mask[cell] = 0;
+        for (int later = cell + 1; later < kMaskBits; ++later) more.mask[later] = 0;
+        EXPECT_LT(compareContent(prepared(less), prepared(more)), 0) << "cell " << cell;
+        EXPECT_GT(compareContent(prepared(more), prepared(less)), 0) << "cell " << cell;
+    }
 }
 
 }  // namespace

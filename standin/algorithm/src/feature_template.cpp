@@ -27,11 +27,17 @@ std::uint32_t quantiseAngle(float angle) {
     return static_cast<std::uint32_t>(((q % 256) + 256) % 256);
 }
 
+// Eight bytes at a time: the unused tail of a stored template is checked on every comparison.
 bool allZero(const std::uint8_t* p, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (p[i] != 0) return false;
+    std::uint64_t any = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p + i, sizeof word);
+        any |= word;
     }
-    return true;
+    for (; i < n; ++i) any |= p[i];
+    return any == 0;
 }
 
 std::uint32_t packMinutia(const Minutia& m) {
@@ -65,7 +71,16 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
     writeLe32(out + kChecksumOffset, crc32(out, kChecksumOffset));
 }
 
-bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
+std::uint32_t PackedTemplate::minutia(int i) const {
+    return readLe32(bytes + kMinutiaeOffset + static_cast<std::size_t>(i) * kMinutiaSize);
+}
+
+std::uint16_t PackedTemplate::maskRow(int row) const {
+    static_assert(kMaskColumns == 16, "a mask row is two bytes");
+    return readLe16(bytes + kMaskOffset + static_cast<std::size_t>(row) * 2);
+}
+
+bool checkTemplate(const std::uint8_t* in, PackedTemplate& out) {
     if (std::memcmp(in, kMagic, 4) != 0 || in[4] != kVersion) return false;
     if (readLe32(in + kChecksumOffset) != crc32(in, kChecksumOffset)) return false;
     if ((in[5] & ~kFlagEmpty) != 0 || !allZero(in + 11, 5) || !allZero(in + kMaskOffset + kMaskBytes, 2))
@@ -78,20 +93,31 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
     if (count > kMaxTemplateMinutiae || (out.empty && count != 0) || in[8] > 100) return false;
     const std::size_t used = kMinutiaeOffset + count * kMinutiaSize;
     if (!allZero(in + used, kChecksumOffset - used)) return false;
+    out.bytes = in;
+    out.count = static_cast<int>(count);
+    for (int i = 0; i < out.count; ++i) {
+        if (packedY(out.minutia(i)) >= kHeight) return false;
+    }
+    return true;
+}
+
+bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
+    PackedTemplate packed;
+    if (!checkTemplate(in, packed)) return false;
+    out.empty = packed.empty;
     out.fingerCode = in[6];
     out.scannerType = in[7];
     out.quality = in[8];
     out.periodTenths = in[10];
     for (int i = 0; i < kMaskBits; ++i) out.mask[i] = (in[kMaskOffset + i / 8] >> (i % 8)) & 1U;
-    out.minutiae.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::uint32_t w = readLe32(in + kMinutiaeOffset + i * kMinutiaSize);
-        Minutia& m = out.minutiae[i];
-        m.x = static_cast<int>(w & 0xFF);
-        m.y = static_cast<int>((w >> 8) & 0x1FF);
-        if (m.y >= kHeight) return false;
-        m.angle = static_cast<float>((w >> 17) & 0xFF) * (kTwoPi / 256.0F);
-        m.type = ((w >> 25) & 1U) ? MinutiaType::Bifurcation : MinutiaType::Ending;
+    out.minutiae.resize(static_cast<std::size_t>(packed.count));
+    for (int i = 0; i < packed.count; ++i) {
+        const std::uint32_t w = packed.minutia(i);
+        Minutia& m = out.minutiae[static_cast<std::size_t>(i)];
+        m.x = packedX(w);
+        m.y = packedY(w);
+        m.angle = static_cast<float>(packedDirection(w)) * (kTwoPi / 256.0F);
+        m.type = packedBifurcation(w) ? MinutiaType::Bifurcation : MinutiaType::Ending;
         m.reliability =
             static_cast<std::uint8_t>(std::lround(static_cast<float>(w >> 26) * (100.0F / 63.0F)));
     }

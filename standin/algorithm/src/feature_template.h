@@ -57,6 +57,32 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out);
 // out of its range; then out is unspecified.
 bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out);
 
+// A template checked like decodeTemplate but read in place: matching needs only the minutiae's
+// positions, directions and types and the mask, and a search reads one template per comparison, so it
+// skips the unpacking into a FeatureTemplate (and its allocation).
+struct PackedTemplate {
+    bool empty = false;
+    int count = 0;
+    const std::uint8_t* bytes = nullptr;
+
+    std::uint32_t minutia(int i) const;    // the packed word, fields below
+    std::uint16_t maskRow(int row) const;  // bit c for column c
+};
+bool checkTemplate(const std::uint8_t* in, PackedTemplate& out);
+
+inline int packedX(std::uint32_t w) {
+    return static_cast<int>(w & 0xFF);
+}
+inline int packedY(std::uint32_t w) {
+    return static_cast<int>((w >> 8) & 0x1FF);
+}
+inline std::uint8_t packedDirection(std::uint32_t w) {
+    return static_cast<std::uint8_t>(w >> 17);
+}  // 256 steps
+inline bool packedBifurcation(std::uint32_t w) {
+    return ((w >> 25) & 1U) != 0;
+}
+
 }  // namespace tervo::fpr
 
 #endif

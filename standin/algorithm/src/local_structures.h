@@ -18,6 +18,7 @@ namespace tervo::fpr {
 
 constexpr int kMaxMatched = 64;  // the most reliable minutiae; the rest add cost, not accuracy
 static_assert(kMaxMatched <= 64, "minutia sets are 64-bit masks");
+static_assert(kMaskColumns <= 16, "a mask row fits 16 bits");
 // Alignments are sought among the most reliable minutiae only: the descriptor comparison is the one
 // stage whose cost grows with the product of the two counts. On real prints reliability predicts
 // reproducibility poorly, so 24 left genuine anchors out; 40 costs about a third more per comparison.
@@ -59,7 +60,7 @@ struct PreparedTemplate {
     // For each band, the set of minutiae within kNearbyReach of some row (column) of the band.
     std::array<std::uint64_t, kRowBands> nearRow{};
     std::array<std::uint64_t, kColumnBands> nearColumn{};
-    std::array<std::uint8_t, kMaskBits> mask{};
+    std::array<std::uint16_t, kMaskRows> mask{};  // bit c of row r: the cell holds print
 
     // Candidates near a point anywhere, inside the image or not: a point outside is looked up at its
     // nearest point of the image, which is no farther from any minutia along either axis.
@@ -72,12 +73,14 @@ struct PreparedTemplate {
     bool maskAt(float px, float py) const {
         if (!(px >= 0.0F && py >= 0.0F)) return false;
         const int cx = static_cast<int>(px) / kMaskCell, cy = static_cast<int>(py) / kMaskCell;
-        return cx < kMaskColumns && cy < kMaskRows && mask[cy * kMaskColumns + cx];
+        return cx < kMaskColumns && cy < kMaskRows && ((mask[cy] >> cx) & 1U) != 0;
     }
 };
 
-// Fills every field from the template. Minutiae beyond kMaxMatched are ignored.
+// Fills every field from the template. Minutiae beyond kMaxMatched are ignored. Both forms of one
+// template give the same result.
 void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out);
+void prepareTemplate(const PackedTemplate& t, PreparedTemplate& out);
 
 // A total order on prepared content, so that a comparison can put its pair in one canonical order and
 // be exactly symmetric. Negative, zero or positive like memcmp.

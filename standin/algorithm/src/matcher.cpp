@@ -6,9 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
+#include "anchor_counts.h"
+#include "lanes.h"
 
 namespace tervo::fpr {
 namespace {
@@ -309,89 +308,30 @@ struct Candidate {
     std::uint8_t i, j;
 };
 
-using AnchorCounts = std::array<std::uint64_t, kAnchorMinutiae>;
-
-// The weakest Dice coefficient 2 common / total still kept, as its two integers, so that it is compared
-// exactly.
-struct Floor {
-    std::uint64_t common = 0, total = 1;
-};
-
-// Bits one descriptor shares with each anchor descriptor of b, word by word over all anchors at once,
-// and the set of anchors whose Dice coefficient with it beats the floor (which also means sharing a
-// bit). Anchors past b's count share no bit, so they never beat it whatever their stale bit count.
-std::uint64_t aboveFloorPortable(const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b,
-                                 Floor floor, AnchorCounts& common) {
-    AnchorCounts sum{};
-    for (int w = 0; w < kDescriptorWords; ++w) {
-        const std::uint64_t word = d[w];
-        for (int j = 0; j < kAnchorMinutiae; ++j)
-            sum[j] += static_cast<std::uint64_t>(__builtin_popcountll(word & b.anchorWords[w][j]));
-    }
-    std::uint64_t above = 0;
-    for (int j = 0; j < kAnchorMinutiae; ++j)
-        above |= static_cast<std::uint64_t>(sum[j] * floor.total > floor.common * (bits + b.bitCount[j]))
-                 << j;
-    common = sum;
-    return above;
-}
-
-#if defined(__x86_64__)
-// The same with AVX-512 population counts, eight anchors per instruction; chosen once at run time where
-// the processor has them. Counts stay below 2^11, so the products fit the low 32 bits of each lane.
-__attribute__((target("avx512f,avx512vpopcntdq"))) std::uint64_t aboveFloorWide(
-    const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b, Floor floor, AnchorCounts& common) {
-    constexpr int kLanes = 8;
-    constexpr int kVectors = kAnchorMinutiae / kLanes;
-    __m512i sum[kVectors];
-    for (__m512i& v : sum) v = _mm512_setzero_si512();
-    for (int w = 0; w < kDescriptorWords; ++w) {
-        const __m512i word = _mm512_set1_epi64(static_cast<long long>(d[w]));
-        for (int v = 0; v < kVectors; ++v) {
-            const __m512i column = _mm512_loadu_si512(b.anchorWords[w].data() + v * kLanes);
-            sum[v] = _mm512_add_epi64(sum[v], _mm512_popcnt_epi64(_mm512_and_si512(word, column)));
-        }
-    }
-    const __m512i floorTotal = _mm512_set1_epi64(static_cast<long long>(floor.total));
-    const __m512i floorCommon = _mm512_set1_epi64(static_cast<long long>(floor.common));
-    const __m512i ownBits = _mm512_set1_epi64(static_cast<long long>(bits));
-    std::uint64_t above = 0;
-    for (int v = 0; v < kVectors; ++v) {
-        _mm512_storeu_si512(common.data() + v * kLanes, sum[v]);
-        // Widened through the all-lanes masked form: GCC 12 warns about the plain form's undefined source.
-        const __m128i counts =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.bitCount.data() + v * kLanes));
-        const __m512i total = _mm512_add_epi64(ownBits, _mm512_maskz_cvtepu16_epi64(0xFF, counts));
-        const __mmask8 beats = _mm512_cmpgt_epu64_mask(_mm512_mullo_epi32(sum[v], floorTotal),
-                                                       _mm512_mullo_epi32(total, floorCommon));
-        above |= static_cast<std::uint64_t>(beats) << (v * kLanes);
-    }
-    return above;
-}
-
-using AboveFloor = std::uint64_t (*)(const Descriptor&, std::uint64_t, const PreparedTemplate&, Floor,
-                                     AnchorCounts&);
-const AboveFloor aboveFloor = __builtin_cpu_supports("avx512vpopcntdq") ? aboveFloorWide : aboveFloorPortable;
-#else
-constexpr auto aboveFloor = aboveFloorPortable;
-#endif
-
 // A kept pair as one integer whose order is the ranking: decreasing similarity (a positive float's bits
-// order like its value), then the order the pairs were met in, so that ties keep the earlier pair.
-std::uint64_t rankKey(float similarity, int i, int j) {
+// order like its value), then the order the pairs were met in, so that ties keep the earlier pair. The
+// shared bit count rides below, where it cannot change the order (no two keys share i and j), so that
+// the floor is read back exactly.
+std::uint64_t rankKey(float similarity, int i, int j, std::uint64_t common) {
     std::uint32_t bits = 0;
     std::memcpy(&bits, &similarity, sizeof bits);
-    return static_cast<std::uint64_t>(0x7FFFFFFFU - bits) << 32 | static_cast<std::uint64_t>(i) << 8 |
-           static_cast<std::uint64_t>(j);
+    return static_cast<std::uint64_t>(0x7FFFFFFFU - bits) << 32 | static_cast<std::uint64_t>(i) << 24 |
+           static_cast<std::uint64_t>(j) << 16 | common;
 }
 
 Candidate fromKey(std::uint64_t key) {
     Candidate c;
     const std::uint32_t bits = 0x7FFFFFFFU - static_cast<std::uint32_t>(key >> 32);
     std::memcpy(&c.similarity, &bits, sizeof bits);
-    c.i = static_cast<std::uint8_t>(key >> 8 & 0xFF);
-    c.j = static_cast<std::uint8_t>(key & 0xFF);
+    c.i = static_cast<std::uint8_t>(key >> 24 & 0xFF);
+    c.j = static_cast<std::uint8_t>(key >> 16 & 0xFF);
     return c;
+}
+
+static_assert(kDescriptorBits <= 0xFFFF, "a shared bit count fits the key's low 16 bits");
+
+std::uint64_t commonOfKey(std::uint64_t key) {
+    return key & 0xFFFF;
 }
 
 // The best descriptor pairs, by decreasing similarity. They are kept as integers in a small sorted
@@ -401,28 +341,26 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
                         std::array<Candidate, kCandidates>& best) {
     std::array<std::uint64_t, kCandidates> keys{};
     int count = 0;
-    Floor floor;
+    DiceFloor floor;
     const int countA = std::min(a.count, kAnchorMinutiae), countB = std::min(b.count, kAnchorMinutiae);
     const std::uint64_t inB = (std::uint64_t{1} << countB) - 1;
     AnchorCounts shared;
     for (int i = 0; i < countA; ++i) {
         // The floor only rises while the row is walked, so each pair is checked again.
-        for (std::uint64_t above = aboveFloor(a.descriptor[i], a.bitCount[i], b, floor, shared) & inB;
+        for (std::uint64_t above = anchorsAboveFloor(a.descriptor[i], a.bitCount[i], b, floor, shared) & inB;
              above != 0; above &= above - 1) {
             const int j = __builtin_ctzll(above);
             const std::uint64_t common = shared[j], total = a.bitCount[i] + b.bitCount[j];
             if (common * floor.total <= floor.common * total) continue;
             const float s = 2.0F * static_cast<float>(common) / static_cast<float>(total);
-            const std::uint64_t key = rankKey(s, i, j);
+            const std::uint64_t key = rankKey(s, i, j, common);
             int at = count < kCandidates ? count++ : kCandidates - 1;
             for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
             keys[at] = key;
             if (count == kCandidates) {
                 const Candidate weakest = fromKey(keys[kCandidates - 1]);
                 floor.total = a.bitCount[weakest.i] + b.bitCount[weakest.j];
-                // The similarity was rounded from 2 common / total; the integer is recovered exactly.
-                floor.common = static_cast<std::uint64_t>(
-                    std::lround(weakest.similarity * static_cast<float>(floor.total) / 2.0F));
+                floor.common = commonOfKey(keys[kCandidates - 1]);
             }
         }
     }
@@ -436,19 +374,39 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
 int rankBySupport(const PreparedTemplate& a, const PreparedTemplate& b,
                   const std::array<Candidate, kCandidates>& best, int count,
                   std::array<int, kCandidates>& order, std::array<int, kCandidates>& agreeing) {
+    // The candidates' two minutiae side by side, kLanes candidates per vector, so that one alignment is
+    // tried on all the others at once; each lane does what Alignment::apply and angleGap do, in the
+    // same order, so the counts are those of a plain loop.
+    constexpr int kGroups = kCandidates / kLanes;
+    static_assert(kCandidates % kLanes == 0, "candidates fill whole vectors");
+    FloatLanes fromX[kGroups], fromY[kGroups], toX[kGroups], toY[kGroups];
+    IntLanes fromAngle[kGroups], toAngle[kGroups], index[kGroups];
+    for (int q = 0; q < kCandidates; ++q) {
+        const int g = q / kLanes, lane = q % kLanes;
+        const bool used = q < count;
+        fromX[g][lane] = used ? a.x[best[q].i] : 0.0F;
+        fromY[g][lane] = used ? a.y[best[q].i] : 0.0F;
+        toX[g][lane] = used ? b.x[best[q].j] : 0.0F;
+        toY[g][lane] = used ? b.y[best[q].j] : 0.0F;
+        fromAngle[g][lane] = used ? a.angle[best[q].i] : 0;
+        toAngle[g][lane] = used ? b.angle[best[q].j] : 0;
+        index[g][lane] = q;
+    }
     agreeing.fill(0);
     for (int k = 0; k < count; ++k) {
         const Alignment t = anchorAlignment(a, best[k].i, b, best[k].j);
-        for (int q = 0; q < count; ++q) {
-            if (q == k) continue;
-            float x = 0, y = 0;
-            t.apply(a.x[best[q].i], a.y[best[q].i], x, y);
-            const float ex = x - b.x[best[q].j], ey = y - b.y[best[q].j];
-            const std::uint8_t turned = static_cast<std::uint8_t>(a.angle[best[q].i] + t.rotationSteps);
-            if (ex * ex + ey * ey <= kAgreementDistance * kAgreementDistance &&
-                angleGap(turned, b.angle[best[q].j]) <= kPairAngleTolerance)
-                ++agreeing[k];
+        IntLanes agree{};
+        for (int g = 0; g < kGroups; ++g) {
+            const FloatLanes x = t.c * fromX[g] - t.s * fromY[g] + t.tx;
+            const FloatLanes y = t.s * fromX[g] + t.c * fromY[g] + t.ty;
+            const FloatLanes ex = x - toX[g], ey = y - toY[g];
+            const IntLanes turn = (fromAngle[g] + t.rotationSteps - toAngle[g]) & 0xFF;
+            const IntLanes gap = turn < 256 - turn ? turn : 256 - turn;
+            // Comparisons give -1 in a lane where they hold.
+            agree -= (ex * ex + ey * ey <= kAgreementDistance * kAgreementDistance) &
+                     (gap <= kPairAngleTolerance) & (index[g] < count) & (index[g] != k);
         }
+        agreeing[k] = laneSum(agree);
     }
     for (int k = 0; k < count; ++k) order[k] = k;
     // Stable: equal support keeps the similarity order.

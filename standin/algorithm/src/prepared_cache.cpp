@@ -33,15 +33,15 @@ struct Cache {
                 return e;
             }
         }
-        FeatureTemplate decoded;
-        if (!decodeTemplate(bytes, decoded)) return -1;
+        PackedTemplate checked;
+        if (!checkTemplate(bytes, checked)) return -1;
         int victim = keep == 0 ? 1 : 0;
         for (int e = 0; e < kEntries; ++e) {
             if (e != keep && entries[e].lastUse < entries[victim].lastUse) victim = e;
         }
         Entry& slot = entries[victim];
         slot.valid = false;  // stays invalid if preparing throws
-        prepareTemplate(decoded, slot.prepared);
+        prepareTemplate(checked, slot.prepared);
         std::memcpy(slot.bytes.data(), bytes, kTemplateSize);
         slot.valid = true;
         slot.lastUse = ++clock;

@@ -1,0 +1,124 @@
+#include "anchor_counts.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "extractor.h"
+#include "test_images.h"
+
+namespace tervo::fpr {
+namespace {
+
+// Every kernel this processor runs; the portable one first.
+std::vector<CountKernel> availableKernels() {
+    std::vector<CountKernel> out;
+    for (CountKernel k : {CountKernel::Portable, CountKernel::Avx2, CountKernel::Avx512})
+        if (countKernelAvailable(k)) out.push_back(k);
+    return out;
+}
+
+// Puts the kernel chosen at start back whatever a test forced.
+class AnchorCounts : public ::testing::Test {
+  protected:
+    void TearDown() override { useCountKernel(chosen_); }
+
+  private:
+    CountKernel chosen_ = activeCountKernel();
+};
+
+struct Row {
+    std::uint64_t above;
+    tervo::fpr::AnchorCounts common;
+};
+
+Row runRow(CountKernel kernel, const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b,
+           DiceFloor floor) {
+    EXPECT_TRUE(useCountKernel(kernel));
+    Row r{};
+    r.above = anchorsAboveFloor(d, bits, b, floor, r.common);
+    return r;
+}
+
+// Each kernel against the portable one over every row of a against b, at a few floors from none to
+// above any pair; counts compared for every anchor b has.
+void expectKernelsAgree(const PreparedTemplate& a, const PreparedTemplate& b, const char* what) {
+    const int anchors = std::min(b.count, kAnchorMinutiae);
+    for (const DiceFloor floor :
+         {DiceFloor{}, DiceFloor{1, 9}, DiceFloor{1, 3}, DiceFloor{3, 7}, DiceFloor{2, 2}}) {
+        for (int i = 0; i < std::min(a.count, kAnchorMinutiae); ++i) {
+            const Row expected = runRow(CountKernel::Portable, a.descriptor[i], a.bitCount[i], b, floor);
+            for (CountKernel k : availableKernels()) {
+                const Row got = runRow(k, a.descriptor[i], a.bitCount[i], b, floor);
+                ASSERT_EQ(got.above, expected.above) << what << ": kernel " << static_cast<int>(k) << ", row "
+                                                     << i << ", floor " << floor.common << "/" << floor.total;
+                for (int j = 0; j < anchors; ++j)
+                    ASSERT_EQ(got.common[j], expected.common[j]) << what << ": row " << i << ", anchor " << j;
+            }
+        }
+    }
+}
+
+// Descriptors of random bits at a random density each (from nearly empty to nearly full), with stale
+// bit counts past the count, as a reused prepared template has.
+PreparedTemplate randomDescriptors(std::mt19937_64& rng, int count) {
+    PreparedTemplate p;
+    p.count = count;
+    p.bitCount.fill(0xFFFF);
+    for (int i = 0; i < count; ++i) {
+        const int keepOneIn = 1 + static_cast<int>(rng() % 8);
+        int bits = 0;
+        for (std::uint64_t& w : p.descriptor[i]) {
+            w = rng();
+            for (int k = 1; k < keepOneIn; ++k) w &= rng() | rng();
+            if (keepOneIn == 8) w = ~w;
+            bits += __builtin_popcountll(w);
+        }
+        p.bitCount[i] = static_cast<std::uint16_t>(bits);
+    }
+    for (int w = 0; w < kDescriptorWords; ++w) {
+        for (int j = 0; j < kAnchorMinutiae; ++j) p.anchorWords[w][j] = j < count ? p.descriptor[j][w] : 0;
+    }
+    return p;
+}
+
+TEST_F(AnchorCounts, EveryKernelCountsLikeThePortableLoopOnRandomDescriptors) {
+    std::mt19937_64 rng(7);
+    for (int count : {kAnchorMinutiae, 1, 13, kAnchorMinutiae - 1, kMaxMatched}) {
+        const PreparedTemplate a = randomDescriptors(rng, count), b = randomDescriptors(rng, 64 - count / 2);
+        expectKernelsAgree(a, b, "random");
+        expectKernelsAgree(b, a, "random");
+    }
+}
+
+TEST_F(AnchorCounts, EveryKernelCountsLikeThePortableLoopOnRealDescriptors) {
+    std::vector<PreparedTemplate> prints;
+    for (int database : {1, 3}) {
+        for (int finger : {101, 102}) {
+            testing::Buffer buffer;
+            if (!testing::loadFvc(database, finger, 1, buffer))
+                GTEST_SKIP() << "shared fingerprint data not found";
+            DecodedImage image;
+            ASSERT_EQ(decodeImage(buffer.data(), image), 1);
+            prints.emplace_back();
+            prepareTemplate(extractFeatures(image.pixels, 0, 0), prints.back());
+        }
+    }
+    for (const PreparedTemplate& a : prints) {
+        for (const PreparedTemplate& b : prints) expectKernelsAgree(a, b, "real");
+    }
+}
+
+TEST_F(AnchorCounts, AKernelTheProcessorLacksIsRefusedAndTheActiveOneKept) {
+    const CountKernel before = activeCountKernel();
+    EXPECT_TRUE(countKernelAvailable(CountKernel::Portable));
+    for (CountKernel k : {CountKernel::Avx2, CountKernel::Avx512}) {
+        if (countKernelAvailable(k)) continue;
+        EXPECT_FALSE(useCountKernel(k));
+        EXPECT_EQ(activeCountKernel(), before);
+    }
+}
+
+}  // namespace
+}  // namespace tervo::fpr
