@@ -205,7 +205,40 @@ std::vector<std::uint8_t> enhanceAndBinarise(const Pixels& pixels, const RidgeFi
             }
         }
     }
+    fillSmallHoles(ridges);
     return ridges;
+}
+
+// Valleys connect through edges only, as the thinning keeps ridges 8-connected: a valley touching
+// another across a corner is cut off from it by the ridge there.
+void fillSmallHoles(std::vector<std::uint8_t>& ridges) {
+    const int pixels = static_cast<int>(ridges.size());
+    std::vector<std::uint8_t> seen(ridges.size(), 0);
+    std::vector<int> region, stack;
+    for (int start = 0; start < pixels; ++start) {
+        if (ridges[start] || seen[start]) continue;
+        region.clear();
+        stack.push_back(start);
+        seen[start] = 1;
+        while (!stack.empty()) {
+            const int i = stack.back();
+            stack.pop_back();
+            // Only the first pixels are remembered: a large region is walked to its end but never filled.
+            if (static_cast<int>(region.size()) < kMaxHoleArea) region.push_back(i);
+            const int x = i % kWidth;
+            const int neighbours[4] = {x > 0 ? i - 1 : -1, x + 1 < kWidth ? i + 1 : -1, i - kWidth,
+                                       i + kWidth};
+            for (int j : neighbours) {
+                if (j >= 0 && j < pixels && !ridges[j] && !seen[j]) {
+                    seen[j] = 1;
+                    stack.push_back(j);
+                }
+            }
+        }
+        if (static_cast<int>(region.size()) < kMaxHoleArea) {
+            for (int i : region) ridges[i] = 1;
+        }
+    }
 }
 
 }  // namespace tervo::fpr
