@@ -210,34 +210,49 @@ std::vector<std::uint8_t> enhanceAndBinarise(const Pixels& pixels, const RidgeFi
 }
 
 // Valleys connect through edges only, as the thinning keeps ridges 8-connected: a valley touching
-// another across a corner is cut off from it by the ridge there.
+// another across a corner is cut off from it by the ridge there. Regions are put together from the
+// rows' runs of valley pixels (a union-find over runs that share a column with a run of the row
+// above), a few thousand runs instead of every pixel.
 void fillSmallHoles(std::vector<std::uint8_t>& ridges) {
-    const int pixels = static_cast<int>(ridges.size());
-    std::vector<std::uint8_t> seen(ridges.size(), 0);
-    std::vector<int> region, stack;
-    for (int start = 0; start < pixels; ++start) {
-        if (ridges[start] || seen[start]) continue;
-        region.clear();
-        stack.push_back(start);
-        seen[start] = 1;
-        while (!stack.empty()) {
-            const int i = stack.back();
-            stack.pop_back();
-            // Only the first pixels are remembered: a large region is walked to its end but never filled.
-            if (static_cast<int>(region.size()) < kMaxHoleArea) region.push_back(i);
-            const int x = i % kWidth;
-            const int neighbours[4] = {x > 0 ? i - 1 : -1, x + 1 < kWidth ? i + 1 : -1, i - kWidth,
-                                       i + kWidth};
-            for (int j : neighbours) {
-                if (j >= 0 && j < pixels && !ridges[j] && !seen[j]) {
-                    seen[j] = 1;
-                    stack.push_back(j);
-                }
+    struct Run {
+        int row, from, to;  // valley pixels from .. to - 1 of the row
+    };
+    std::vector<Run> runs;
+    std::vector<int> parent, area;
+    auto root = [&parent](int i) {
+        while (parent[i] != i) i = parent[i] = parent[parent[i]];
+        return i;
+    };
+    const int rows = static_cast<int>(ridges.size() / kWidth);
+    int previousRow = 0;  // first run of the row above
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* row = ridges.data() + static_cast<std::size_t>(y) * kWidth;
+        const int rowStart = static_cast<int>(runs.size());
+        for (int x = 0; x < kWidth;) {
+            if (row[x]) {
+                ++x;
+                continue;
+            }
+            const int from = x;
+            while (x < kWidth && !row[x]) ++x;
+            const int self = static_cast<int>(runs.size());
+            runs.push_back({y, from, x});
+            parent.push_back(self);
+            area.push_back(x - from);
+            for (int above = previousRow; above < rowStart; ++above) {
+                if (runs[above].to <= from || runs[above].from >= x) continue;
+                const int a = root(above), b = root(self);
+                if (a == b) continue;
+                parent[b] = a;
+                area[a] += area[b];
             }
         }
-        if (static_cast<int>(region.size()) < kMaxHoleArea) {
-            for (int i : region) ridges[i] = 1;
-        }
+        previousRow = rowStart;
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (area[root(static_cast<int>(i))] >= kMaxHoleArea) continue;
+        std::uint8_t* row = ridges.data() + static_cast<std::size_t>(runs[i].row) * kWidth;
+        std::fill(row + runs[i].from, row + runs[i].to, 1);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "block_windows.h"
 #include "lanes.h"
+#include "rank_counter.h"
 
 namespace tervo::fpr {
 namespace {
@@ -280,32 +281,40 @@ void fillAndSmoothLocalPeriod(RidgeFields& f) {
 // of its neighbours along. Neighbouring blocks see nearly the same window, so the field is smooth and
 // does not depend on where the block grid happens to fall on the print.
 void robustPeriod(RidgeFields& f) {
-    std::vector<float> window;
-    window.reserve(kBlockCount);
+    // Every measured print block gets its rank in value order (ties by position); a window's median is
+    // then the value of its middle rank, kept up to date as the window slides along a block row.
+    std::vector<int> measured;
     for (int i = 0; i < kBlockCount; ++i) {
-        if (f.periodMeasured[i] && f.foreground[i]) window.push_back(f.localPeriod[i]);
+        if (f.periodMeasured[i] && f.foreground[i]) measured.push_back(i);
     }
-    if (window.empty()) {
+    if (measured.empty()) {
         f.period.assign(kBlockCount, kTypicalPeriod);
         return;
     }
-    auto median = [](std::vector<float>& v) {
-        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-        return v[v.size() / 2];
-    };
-    const float printMedian = median(window);
+    std::stable_sort(measured.begin(), measured.end(),
+                     [&f](int a, int b) { return f.localPeriod[a] < f.localPeriod[b]; });
+    std::vector<int> rank(kBlockCount, -1);
+    for (std::size_t r = 0; r < measured.size(); ++r) rank[measured[r]] = static_cast<int>(r);
+    const float printMedian = f.localPeriod[measured[measured.size() / 2]];
     constexpr int r = kPeriodMedianRadius;
+    const int n = static_cast<int>(measured.size());
     for (int by = 0; by < kBlocksY; ++by) {
-        for (int bx = 0; bx < kBlocksX; ++bx) {
-            window.clear();
-            for (int y = std::max(0, by - r); y <= std::min(kBlocksY - 1, by + r); ++y) {
-                for (int x = std::max(0, bx - r); x <= std::min(kBlocksX - 1, bx + r); ++x) {
-                    const int j = f.index(x, y);
-                    if (f.periodMeasured[j] && f.foreground[j]) window.push_back(f.localPeriod[j]);
-                }
+        const int y0 = std::max(0, by - r), y1 = std::min(kBlocksY - 1, by + r);
+        RankCounter window(n);
+        auto addColumn = [&](int x, int change) {
+            if (x < 0 || x >= kBlocksX) return;
+            for (int y = y0; y <= y1; ++y) {
+                const int k = rank[f.index(x, y)];
+                if (k >= 0) window.add(k, change);
             }
-            const bool enough = static_cast<int>(window.size()) >= kMinPeriodSamples;
-            f.period[f.index(bx, by)] = enough ? median(window) : printMedian;
+        };
+        for (int x = 0; x < r; ++x) addColumn(x, 1);
+        for (int bx = 0; bx < kBlocksX; ++bx) {
+            addColumn(bx + r, 1);
+            addColumn(bx - r - 1, -1);
+            const bool enough = window.count() >= kMinPeriodSamples;
+            f.period[f.index(bx, by)] =
+                enough ? f.localPeriod[measured[window.kth(window.count() / 2)]] : printMedian;
         }
     }
 }
