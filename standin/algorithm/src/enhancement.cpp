@@ -228,6 +228,7 @@ void fillSmallHoles(std::vector<std::uint8_t>& ridges) {
     for (int y = 0; y < rows; ++y) {
         const std::uint8_t* row = ridges.data() + static_cast<std::size_t>(y) * kWidth;
         const int rowStart = static_cast<int>(runs.size());
+        int above = previousRow;  // runs of both rows go left to right: one pass over the row above
         for (int x = 0; x < kWidth;) {
             if (row[x]) {
                 ++x;
@@ -239,9 +240,10 @@ void fillSmallHoles(std::vector<std::uint8_t>& ridges) {
             runs.push_back({y, from, x});
             parent.push_back(self);
             area.push_back(x - from);
-            for (int above = previousRow; above < rowStart; ++above) {
-                if (runs[above].to <= from || runs[above].from >= x) continue;
-                const int a = root(above), b = root(self);
+            while (above < rowStart && runs[above].to <= from) ++above;
+            // The last run overlapping this one may overlap the next one too: it is not passed.
+            for (int k = above; k < rowStart && runs[k].from < x; ++k) {
+                const int a = root(k), b = root(self);
                 if (a == b) continue;
                 parent[b] = a;
                 area[a] += area[b];
