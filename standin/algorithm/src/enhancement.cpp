@@ -205,7 +205,57 @@ std::vector<std::uint8_t> enhanceAndBinarise(const Pixels& pixels, const RidgeFi
             }
         }
     }
+    fillSmallHoles(ridges);
     return ridges;
+}
+
+// Valleys connect through edges only, as the thinning keeps ridges 8-connected: a valley touching
+// another across a corner is cut off from it by the ridge there. Regions are put together from the
+// rows' runs of valley pixels (a union-find over runs that share a column with a run of the row
+// above), a few thousand runs instead of every pixel.
+void fillSmallHoles(std::vector<std::uint8_t>& ridges) {
+    struct Run {
+        int row, from, to;  // valley pixels from .. to - 1 of the row
+    };
+    std::vector<Run> runs;
+    std::vector<int> parent, area;
+    auto root = [&parent](int i) {
+        while (parent[i] != i) i = parent[i] = parent[parent[i]];
+        return i;
+    };
+    const int rows = static_cast<int>(ridges.size() / kWidth);
+    int previousRow = 0;  // first run of the row above
+    for (int y = 0; y < rows; ++y) {
+        const std::uint8_t* row = ridges.data() + static_cast<std::size_t>(y) * kWidth;
+        const int rowStart = static_cast<int>(runs.size());
+        int above = previousRow;  // runs of both rows go left to right: one pass over the row above
+        for (int x = 0; x < kWidth;) {
+            if (row[x]) {
+                ++x;
+                continue;
+            }
+            const int from = x;
+            while (x < kWidth && !row[x]) ++x;
+            const int self = static_cast<int>(runs.size());
+            runs.push_back({y, from, x});
+            parent.push_back(self);
+            area.push_back(x - from);
+            while (above < rowStart && runs[above].to <= from) ++above;
+            // The last run overlapping this one may overlap the next one too: it is not passed.
+            for (int k = above; k < rowStart && runs[k].from < x; ++k) {
+                const int a = root(k), b = root(self);
+                if (a == b) continue;
+                parent[b] = a;
+                area[a] += area[b];
+            }
+        }
+        previousRow = rowStart;
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (area[root(static_cast<int>(i))] >= kMaxHoleArea) continue;
+        std::uint8_t* row = ridges.data() + static_cast<std::size_t>(runs[i].row) * kWidth;
+        std::fill(row + runs[i].from, row + runs[i].to, 1);
+    }
 }
 
 }  // namespace tervo::fpr

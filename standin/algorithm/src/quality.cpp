@@ -22,12 +22,12 @@ float frequencyConsistency(const RidgeFields& f, int bx, int by) {
             if ((dx == 0 && dy == 0) || x < 0 || y < 0 || x >= kBlocksX || y >= kBlocksY) continue;
             const int j = f.index(x, y);
             if (!f.periodMeasured[j] || !f.foreground[j]) continue;
-            sum += f.period[j];
+            sum += f.localPeriod[j];
             ++n;
         }
     }
     if (n == 0) return 0.5F;
-    const float deviation = std::fabs(f.period[i] - sum / n) / (sum / n);
+    const float deviation = std::fabs(f.localPeriod[i] - sum / n) / (sum / n);
     return deviation < 0.25F ? 1.0F : 0.6F;
 }
 

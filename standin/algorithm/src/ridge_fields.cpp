@@ -7,6 +7,7 @@
 
 #include "block_windows.h"
 #include "lanes.h"
+#include "rank_counter.h"
 
 namespace tervo::fpr {
 namespace {
@@ -17,6 +18,12 @@ constexpr float kMinCoherence = 0.18F;   // noise or smudge below this
 constexpr int kStatsRadius = 8;          // 17x17 window for mean and contrast
 constexpr int kGradientRadius = 12;      // 25x25 window for orientation
 constexpr double kSmoothingSigma = 1.0;  // in blocks, for the orientation vectors
+// The period that tunes the filters is the median of the measured periods within this many blocks
+// (88 x 88 pixels): a finger's ridge period changes slowly, while single measurements jump by a
+// quarter and more where pores, creases or filled-in valleys add or hide a profile minimum.
+constexpr int kPeriodMedianRadius = 5;
+constexpr int kMinPeriodSamples = 5;    // fewer measurements nearby: the print's median instead
+constexpr float kTypicalPeriod = 9.0F;  // for a print without a single measured period
 
 // Sobel gradients of one image row from its padded neighbour rows, as the three squared-gradient terms
 // of the least-squares orientation. The outer frame of the image has no gradient.
@@ -215,23 +222,23 @@ void measurePeriod(const Pixels& pixels, RidgeFields& f, int bx, int by) {
     if (peaks < 2) return;
     const float period = static_cast<float>(lastPeak - firstPeak) / static_cast<float>(peaks - 1);
     if (period < kMinPeriod || period > kMaxPeriod) return;
-    f.period[i] = period;
+    f.localPeriod[i] = period;
     f.periodMeasured[i] = 1;
 }
 
 // Blocks without their own period borrow the mean of measured neighbours, widening the search until
 // something is found; then the whole field is smoothed a little.
-void fillAndSmoothPeriod(RidgeFields& f) {
-    std::vector<float> filled = f.period;
+void fillAndSmoothLocalPeriod(RidgeFields& f) {
+    std::vector<float> filled = f.localPeriod;
     float globalSum = 0.0F;
     int globalCount = 0;
     for (int i = 0; i < kBlockCount; ++i) {
         if (f.periodMeasured[i] && f.foreground[i]) {
-            globalSum += f.period[i];
+            globalSum += f.localPeriod[i];
             ++globalCount;
         }
     }
-    const float fallback = globalCount > 0 ? globalSum / static_cast<float>(globalCount) : 9.0F;
+    const float fallback = globalCount > 0 ? globalSum / static_cast<float>(globalCount) : kTypicalPeriod;
     for (int by = 0; by < kBlocksY; ++by) {
         for (int bx = 0; bx < kBlocksX; ++bx) {
             const int i = f.index(bx, by);
@@ -244,7 +251,7 @@ void fillAndSmoothPeriod(RidgeFields& f) {
                         const int x = bx + dx, y = by + dy;
                         if (x < 0 || y < 0 || x >= kBlocksX || y >= kBlocksY) continue;
                         if (!f.periodMeasured[f.index(x, y)]) continue;
-                        s += f.period[f.index(x, y)];
+                        s += f.localPeriod[f.index(x, y)];
                         ++n;
                     }
                 }
@@ -264,7 +271,50 @@ void fillAndSmoothPeriod(RidgeFields& f) {
                     ++n;
                 }
             }
-            f.period[f.index(bx, by)] = s / static_cast<float>(n);
+            f.localPeriod[f.index(bx, by)] = s / static_cast<float>(n);
+        }
+    }
+}
+
+// Median of the measured periods of print blocks around each block. A median, not a mean: a run of
+// blocks where wet valleys hid every other ridge reads twice the period and must not drag the filters
+// of its neighbours along. Neighbouring blocks see nearly the same window, so the field is smooth and
+// does not depend on where the block grid happens to fall on the print.
+void robustPeriod(RidgeFields& f) {
+    // Every measured print block gets its rank in value order (ties by position); a window's median is
+    // then the value of its middle rank, kept up to date as the window slides along a block row.
+    std::vector<int> measured;
+    for (int i = 0; i < kBlockCount; ++i) {
+        if (f.periodMeasured[i] && f.foreground[i]) measured.push_back(i);
+    }
+    if (measured.empty()) {
+        f.period.assign(kBlockCount, kTypicalPeriod);
+        return;
+    }
+    std::stable_sort(measured.begin(), measured.end(),
+                     [&f](int a, int b) { return f.localPeriod[a] < f.localPeriod[b]; });
+    std::vector<int> rank(kBlockCount, -1);
+    for (std::size_t r = 0; r < measured.size(); ++r) rank[measured[r]] = static_cast<int>(r);
+    const float printMedian = f.localPeriod[measured[measured.size() / 2]];
+    constexpr int r = kPeriodMedianRadius;
+    const int n = static_cast<int>(measured.size());
+    for (int by = 0; by < kBlocksY; ++by) {
+        const int y0 = std::max(0, by - r), y1 = std::min(kBlocksY - 1, by + r);
+        RankCounter window(n);
+        auto addColumn = [&](int x, int change) {
+            if (x < 0 || x >= kBlocksX) return;
+            for (int y = y0; y <= y1; ++y) {
+                const int k = rank[f.index(x, y)];
+                if (k >= 0) window.add(k, change);
+            }
+        };
+        for (int x = 0; x < r; ++x) addColumn(x, 1);
+        for (int bx = 0; bx < kBlocksX; ++bx) {
+            addColumn(bx + r, 1);
+            addColumn(bx - r - 1, -1);
+            const bool enough = window.count() >= kMinPeriodSamples;
+            f.period[f.index(bx, by)] =
+                enough ? f.localPeriod[measured[window.kth(window.count() / 2)]] : printMedian;
         }
     }
 }
@@ -362,6 +412,7 @@ RidgeFields analyseRidges(const Pixels& pixels) {
     f.orientation.assign(kBlockCount, 0.0F);
     f.coherence.assign(kBlockCount, 0.0F);
     f.period.assign(kBlockCount, 0.0F);
+    f.localPeriod.assign(kBlockCount, 0.0F);
     f.periodMeasured.assign(kBlockCount, 0);
     f.clarity.assign(kBlockCount, 0.0F);
     f.contrast.assign(kBlockCount, 0.0F);
@@ -373,7 +424,8 @@ RidgeFields analyseRidges(const Pixels& pixels) {
             if (f.foreground[f.index(bx, by)]) measurePeriod(pixels, f, bx, by);
         }
     }
-    fillAndSmoothPeriod(f);
+    robustPeriod(f);
+    fillAndSmoothLocalPeriod(f);
     return f;
 }
 

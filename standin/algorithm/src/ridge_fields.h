@@ -22,8 +22,9 @@ constexpr float kMaxPeriod = 18.0F;
 struct RidgeFields {
     std::vector<float> orientation;            // ridge direction in [0, pi), image x right, y down
     std::vector<float> coherence;              // orientation certainty in [0, 1]
-    std::vector<float> period;                 // ridge period in pixels (filled in for every block)
-    std::vector<std::uint8_t> periodMeasured;  // 1 where the period came from the block itself
+    std::vector<float> period;                 // ridge period in pixels for filtering (every block)
+    std::vector<float> localPeriod;            // the blocks' own periods, gaps filled, smoothed a little
+    std::vector<std::uint8_t> periodMeasured;  // 1 where the local period came from the block itself
     std::vector<float> clarity;   // share of the block's variance explained by a clean ridge profile
     std::vector<float> contrast;  // standard deviation of the gray levels
     std::vector<float> mean;

@@ -1,0 +1,66 @@
+#include "ridge_fields.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "test_images.h"
+
+namespace tervo::fpr {
+namespace {
+
+constexpr double kTwoPi = 2 * 3.14159265358979;
+
+// Horizontal ridges over the whole frame; phase(x, y) in radians gives the gray level 128 - 90 cos.
+Pixels horizontalRidges(const std::function<double(int, int)>& phase) {
+    Pixels p{};
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x)
+            p[y * kWidth + x] = static_cast<std::uint8_t>(std::lround(128.0 - 90.0 * std::cos(phase(x, y))));
+    }
+    return p;
+}
+
+float periodAt(const RidgeFields& f, const std::vector<float>& field, int x, int y) {
+    return field[f.index(x / kBlockSize, y / kBlockSize)];
+}
+
+TEST(RidgePeriod, FiltersKeepTheFingersPeriodWhereAPatchReadsDouble) {
+    // A wet patch where every other valley filled in reads twice the period; the filters there must
+    // still be tuned to the finger's own period, or they break the ridges around the patch too.
+    constexpr double kPeriod = 8.0;
+    const Pixels p = horizontalRidges([&](int x, int y) {
+        const bool wet = x >= 100 && x < 148 && y >= 150 && y < 198;
+        return kTwoPi * y / (wet ? 2 * kPeriod : kPeriod);
+    });
+    const RidgeFields f = analyseRidges(p);
+    ASSERT_GT(f.foregroundBlocks, kBlockCount / 2);
+    EXPECT_GT(periodAt(f, f.localPeriod, 124, 174), 1.5 * kPeriod);  // the measurement sees the patch
+    EXPECT_NEAR(periodAt(f, f.period, 124, 174), kPeriod, 1.0);
+    EXPECT_NEAR(periodAt(f, f.period, 40, 60), kPeriod, 1.0);
+}
+
+TEST(RidgePeriod, FiltersFollowAPeriodThatChangesAcrossThePrint) {
+    // From 6 pixels at the top to 12 at the bottom, as between a fingertip and its crease: the filter
+    // period is local, not one value for the whole print.
+    auto period = [](double y) { return 6.0 + 6.0 * y / kHeight; };
+    const Pixels p = horizontalRidges([&](int, int y) {
+        return kTwoPi * (kHeight / 6.0) * std::log(period(y) / 6.0);  // integral of 1 / period
+    });
+    const RidgeFields f = analyseRidges(p);
+    for (int y : {70, 180, 290}) EXPECT_NEAR(periodAt(f, f.period, 128, y), period(y), 1.2) << "row " << y;
+}
+
+TEST(RidgePeriod, APrintWithoutRidgesGetsAUsablePeriodEverywhere) {
+    for (const Pixels& p : {testing::uniformImage(200), testing::noiseImage(3)}) {
+        const RidgeFields f = analyseRidges(p);
+        for (float v : f.period) {
+            EXPECT_GE(v, kMinPeriod);
+            EXPECT_LE(v, kMaxPeriod);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tervo::fpr
