@@ -49,8 +49,15 @@ __attribute__((target("avx2"))) std::uint64_t aboveFloorAvx2(const Descriptor& d
                                                 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
     // A descriptor word is zero about one time in four (the inner rings hold few neighbours), and a zero
     // word shares nothing: only the others are visited, each against every anchor column.
-    std::uint64_t words = 0;
-    for (int w = 0; w < kDescriptorWords; ++w) words |= static_cast<std::uint64_t>(d[w] != 0) << w;
+    static_assert(kDescriptorWords == 9, "the empty words are found four, four and one at a time");
+    const __m256i none = _mm256_setzero_si256();
+    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d.data()));
+    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d.data() + 4));
+    const int emptyFirst = _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(first, none)));
+    const int emptySecond = _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(second, none)));
+    std::uint64_t words =
+        ~static_cast<std::uint64_t>(emptyFirst | emptySecond << 4 | (d[8] == 0 ? 1 : 0) << 8) &
+        ((std::uint64_t{1} << kDescriptorWords) - 1);
     __m256i byteSums[kVectors];
     for (__m256i& sums : byteSums) sums = _mm256_setzero_si256();
     for (; words != 0; words &= words - 1) {
