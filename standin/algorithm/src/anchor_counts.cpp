@@ -44,37 +44,24 @@ __attribute__((target("avx2"))) std::uint64_t aboveFloorAvx2(const Descriptor& d
                                                              AnchorCounts& common) {
     constexpr int kLanes = 4;
     constexpr int kVectors = kAnchorMinutiae / kLanes;
-    constexpr std::uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0FULL;
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
     const __m256i nibbleBits = _mm256_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4, 0, 1, 1, 2, 1,
                                                 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
-    // A descriptor word is zero about one time in four (the inner rings hold few neighbours), and a zero
-    // word shares nothing: only the others are visited, each against every anchor column.
-    static_assert(kDescriptorWords == 9, "the empty words are found four, four and one at a time");
-    const __m256i none = _mm256_setzero_si256();
-    const __m256i first = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d.data()));
-    const __m256i second = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d.data() + 4));
-    const int emptyFirst = _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(first, none)));
-    const int emptySecond = _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(second, none)));
-    std::uint64_t words =
-        ~static_cast<std::uint64_t>(emptyFirst | emptySecond << 4 | (d[8] == 0 ? 1 : 0) << 8) &
-        ((std::uint64_t{1} << kDescriptorWords) - 1);
+    // Anchor column by column, so that each column's byte sums stay in one register.
     __m256i byteSums[kVectors];
-    for (__m256i& sums : byteSums) sums = _mm256_setzero_si256();
-    for (; words != 0; words &= words - 1) {
-        const int w = __builtin_ctzll(words);
-        // The probe word split into its nibbles once, so that ANDing an anchor word with each leaves in
-        // every byte of the low part, and of the high part shifted down, a clean look-up index.
-        const __m256i low = _mm256_set1_epi64x(static_cast<long long>(d[w] & kLowNibbles));
-        const __m256i high = _mm256_set1_epi64x(static_cast<long long>(d[w] & ~kLowNibbles));
-        const std::uint64_t* column = b.anchorWords[w].data();
-#pragma GCC unroll 10
-        for (int v = 0; v < kVectors; ++v) {
-            const __m256i anchors = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(column + v * kLanes));
-            const __m256i lowCount = _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(low, anchors));
-            const __m256i highCount =
-                _mm256_shuffle_epi8(nibbleBits, _mm256_srli_epi16(_mm256_and_si256(high, anchors), 4));
-            byteSums[v] = _mm256_add_epi8(byteSums[v], _mm256_add_epi8(lowCount, highCount));
+    for (int v = 0; v < kVectors; ++v) {
+        __m256i sums = _mm256_setzero_si256();
+#pragma GCC unroll 9
+        for (int w = 0; w < kDescriptorWords; ++w) {
+            const __m256i shared = _mm256_and_si256(
+                _mm256_set1_epi64x(static_cast<long long>(d[w])),
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b.anchorWords[w].data() + v * kLanes)));
+            const __m256i low = _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(shared, nibble));
+            const __m256i high =
+                _mm256_shuffle_epi8(nibbleBits, _mm256_and_si256(_mm256_srli_epi16(shared, 4), nibble));
+            sums = _mm256_add_epi8(sums, _mm256_add_epi8(low, high));
         }
+        byteSums[v] = sums;
     }
     const __m256i floorTotal = _mm256_set1_epi64x(static_cast<long long>(floor.total));
     const __m256i floorCommon = _mm256_set1_epi64x(static_cast<long long>(floor.common));
