@@ -10,6 +10,8 @@
 #include <immintrin.h>
 #endif
 
+#include "foreground_count.h"
+
 namespace tervo::fpr {
 namespace {
 
@@ -251,19 +253,28 @@ Alignment refit(const PreparedTemplate& a, const PreparedTemplate& b, const Pair
     return t;
 }
 
-// Minutiae of a that land in b's foreground, and of b that land in a's.
-void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, int& overlapA,
-              int& overlapB) {
-    overlapA = overlapB = 0;
-    for (int i = 0; i < a.count; ++i) {
-        float x = 0, y = 0;
-        t.apply(a.x[i], a.y[i], x, y);
-        overlapA += b.maskAt(x, y) ? 1 : 0;
-    }
-    for (int j = 0; j < b.count; ++j) {
+float scoreOf(float weight, int paired, int overlapA, int overlapB) {
+    const float denominator = (static_cast<float>(std::max(overlapA, paired)) + kShrinkage) *
+                              (static_cast<float>(std::max(overlapB, paired)) + kShrinkage);
+    return std::min(1.0F, weight * weight / denominator);
+}
+
+// Minutiae of a that land in b's foreground, and of b that land in a's. Both are counted only while
+// the score could still beat bestRaw: with the first count known and the second at its least (the
+// pairs), the score is an upper bound, the float operations being monotonic. A count skipped is -1.
+void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, const Pairing& p,
+              float bestRaw, int& overlapA, int& overlapB) {
+    PointCoordinates x, y;
+    for (int i = 0; i < kMaxMatched; ++i) t.apply(a.x[i], a.y[i], x[i], y[i]);
+    overlapA = countInForeground(b, x, y, a.count);
+    overlapB = -1;
+    if (scoreOf(p.weight, p.paired, overlapA, p.paired) <= bestRaw) return;
+    for (int j = 0; j < kMaxMatched; ++j) {
         const float dx = b.x[j] - t.tx, dy = b.y[j] - t.ty;  // inverse motion
-        overlapB += a.maskAt(t.c * dx + t.s * dy, -t.s * dx + t.c * dy) ? 1 : 0;
+        x[j] = t.c * dx + t.s * dy;
+        y[j] = -t.s * dx + t.c * dy;
     }
+    overlapB = countInForeground(a, x, y, b.count);
 }
 
 struct Consolidation {
@@ -271,12 +282,6 @@ struct Consolidation {
     Pairing pairing;
     Alignment alignment;
 };
-
-float scoreOf(float weight, int paired, int overlapA, int overlapB) {
-    const float denominator = (static_cast<float>(std::max(overlapA, paired)) + kShrinkage) *
-                              (static_cast<float>(std::max(overlapB, paired)) + kShrinkage);
-    return std::min(1.0F, weight * weight / denominator);
-}
 
 // Aligns on the anchor pair, pairs, re-fits on everything paired so one noisy anchor does not decide
 // the alignment, and scores. The foreground overlap is only measured when the pairing could beat
@@ -300,7 +305,8 @@ void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, int ia, i
     out.detail = MatchDetail{};
     out.detail.paired = p.paired;
     if (p.paired < kMinPaired || scoreOf(p.weight, p.paired, p.paired, p.paired) <= bestRaw) return;
-    overlaps(a, b, t, out.detail.overlapA, out.detail.overlapB);
+    overlaps(a, b, t, p, bestRaw, out.detail.overlapA, out.detail.overlapB);
+    if (out.detail.overlapB < 0) return;
     out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB);
 }
 
