@@ -22,14 +22,17 @@ inline int countInForeground(const PreparedTemplate& t, const PointCoordinates& 
     // conversion, so that no point far off the image (or not a number) ever reaches one.
     constexpr float kGridWidth = static_cast<float>(kMaskColumns * kMaskCell);
     constexpr float kGridHeight = static_cast<float>(kMaskRows * kMaskCell);
-    std::array<std::uint16_t, kMaxMatched> cell;
-    std::array<std::uint8_t, kMaxMatched> inside;
+    constexpr int kMaskCellShift = 4;
+    static_assert(kMaskCell == 1 << kMaskCellShift, "cells are found by shifting");
+    // Branch-free (bitwise tests, selects, shifts of values known to be non-negative), so that it is
+    // one vector loop.
+    std::array<int, kMaxMatched> cell, inside;
     for (int k = 0; k < kMaxMatched; ++k) {
         const float x = xs[k], y = ys[k];
-        const bool in = x >= 0.0F && y >= 0.0F && x < kGridWidth && y < kGridHeight;
-        const int cx = static_cast<int>(in ? x : 0.0F) / kMaskCell;
-        const int cy = static_cast<int>(in ? y : 0.0F) / kMaskCell;
-        cell[k] = static_cast<std::uint16_t>(cy * kMaskColumns + cx);
+        const bool in = (x >= 0.0F) & (y >= 0.0F) & (x < kGridWidth) & (y < kGridHeight);
+        const int cx = static_cast<int>(in ? x : 0.0F) >> kMaskCellShift;
+        const int cy = static_cast<int>(in ? y : 0.0F) >> kMaskCellShift;
+        cell[k] = cy * kMaskColumns + cx;
         inside[k] = in ? 1 : 0;
     }
     int n = 0;

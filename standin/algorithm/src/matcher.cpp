@@ -68,11 +68,12 @@ constexpr float kSaturatingReach = (kMaxTolerance - kBaseTolerance) / kTolerance
 constexpr int kReachSteps = static_cast<int>(kSaturatingReach * kSaturatingReach) / kReachStep + 1;
 
 struct ToleranceTable {
-    std::array<float, kReachSteps> tolerance{}, inverse{};
+    std::array<float, kReachSteps> tolerance{}, square{}, inverse{};
     ToleranceTable() {
         for (int r = 0; r < kReachSteps; ++r) {
             const float reach = std::sqrt(static_cast<float>(r * kReachStep));
             tolerance[r] = std::min(kMaxTolerance, kBaseTolerance + kToleranceGrowth * reach);
+            square[r] = tolerance[r] * tolerance[r];
             inverse[r] = 1.0F / tolerance[r];
         }
     }
@@ -155,26 +156,31 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Al
     std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
     const ToleranceTable& tolerances = toleranceTable();
-    // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
-    // the count are computed and never read).
+    // All positions and their bands first, in one loop of fixed length that the compiler vectorises (the
+    // entries past the count are computed and never read). The bands are b.nearbyAt's, clamped while
+    // still floats so that no conversion ever sees a value out of range.
     std::array<float, kMaxMatched> movedX, movedY;
-    std::array<int, kMaxMatched> reachStep;
+    std::array<int, kMaxMatched> reachStep, row, column;
     for (int i = 0; i < kMaxMatched; ++i) {
         t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
         const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
         reachStep[i] =
             std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
+        column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) / kBandWidth;
+        row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) / kBandWidth;
     }
     for (int i = 0; i < a.count && pairCount < kMaxCandidatePairs; ++i) {
+        std::uint64_t near = b.nearRow[row[i]] & b.nearColumn[column[i]];
+        if (near == 0) continue;
         const float x = movedX[i], y = movedY[i];
         const int step = reachStep[i];
-        const float tolerance = tolerances.tolerance[step], inverse = tolerances.inverse[step];
+        const float reach2 = tolerances.square[step], inverse = tolerances.inverse[step];
         const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
-        for (std::uint64_t near = b.nearbyAt(x, y); near != 0; near &= near - 1) {
+        for (; near != 0; near &= near - 1) {
             const int j = __builtin_ctzll(near);
             const float ex = x - b.x[j], ey = y - b.y[j];
             const float d2 = ex * ex + ey * ey;
-            if (d2 > tolerance * tolerance) continue;
+            if (d2 > reach2) continue;
             const int gap = angleGap(angle, b.angle[j]);
             if (gap > kPairAngleTolerance || pairCount >= kMaxCandidatePairs) continue;
             pairs[pairCount++] = packCandidate(std::sqrt(d2), inverse, gap, i, j);
