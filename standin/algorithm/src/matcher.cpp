@@ -64,6 +64,10 @@ struct Trigonometry {
 // Pairing tolerance by squared distance from the anchor, in steps of kReachStep square pixels, so the
 // pairing loop needs no square root.
 constexpr int kReachStep = 16;
+// Squared distances and positions are never negative, so the steps and bands are shifts.
+constexpr int kReachShift = 4;
+constexpr int kBandShift = 1;
+static_assert(kReachStep == 1 << kReachShift && kBandWidth == 1 << kBandShift, "steps and bands are shifts");
 constexpr float kSaturatingReach = (kMaxTolerance - kBaseTolerance) / kToleranceGrowth;
 constexpr int kReachSteps = static_cast<int>(kSaturatingReach * kSaturatingReach) / kReachStep + 1;
 
@@ -129,10 +133,27 @@ std::uint32_t packCandidate(float distance, float inverseTolerance, int gap, int
            static_cast<std::uint32_t>(j);
 }
 
+// Candidates in increasing order. A pairing's list mostly holds fewer than ten, where a plain insertion
+// sort costs less than the library's general one. Every key is distinct (it holds both minutiae), so any
+// correct sort gives the same order.
+void sortCandidates(std::uint32_t* candidates, int count) {
+    constexpr int kShortList = 24;
+    if (count > kShortList) {
+        std::sort(candidates, candidates + count);
+        return;
+    }
+    for (int k = 1; k < count; ++k) {
+        const std::uint32_t key = candidates[k];
+        int at = k;
+        for (; at > 0 && candidates[at - 1] > key; --at) candidates[at] = candidates[at - 1];
+        candidates[at] = key;
+    }
+}
+
 // Adds the candidates, closest first, whose two minutiae are both still free.
 void pairGreedily(const PreparedTemplate& a, const PreparedTemplate& b, std::uint32_t* candidates, int count,
                   Pairing& p) {
-    std::sort(candidates, candidates + count);
+    sortCandidates(candidates, count);
     for (int k = 0; k < count; ++k) {
         const int i = (candidates[k] >> 8) & 0xFF, j = candidates[k] & 0xFF;
         const std::uint64_t bitA = std::uint64_t{1} << i, bitB = std::uint64_t{1} << j;
@@ -165,11 +186,13 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Al
         t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
         const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
         reachStep[i] =
-            std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
-        column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) / kBandWidth;
-        row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) / kBandWidth;
+            std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) >> kReachShift);
+        column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) >> kBandShift;
+        row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) >> kBandShift;
     }
-    for (int i = 0; i < a.count && pairCount < kMaxCandidatePairs; ++i) {
+    // No test of the candidate count here: the one before each write suffices, and a minutia met after
+    // the array is full adds nothing.
+    for (int i = 0; i < a.count; ++i) {
         std::uint64_t near = b.nearRow[row[i]] & b.nearColumn[column[i]];
         if (near == 0) continue;
         const float x = movedX[i], y = movedY[i];
