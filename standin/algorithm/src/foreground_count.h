@@ -5,6 +5,7 @@
 #ifndef TERVO_FPR_FOREGROUND_COUNT_H
 #define TERVO_FPR_FOREGROUND_COUNT_H
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -14,7 +15,16 @@ namespace tervo::fpr {
 
 using PointCoordinates = std::array<float, kMaxMatched>;
 
-// Points k < count; entries past the count are ignored, whatever they hold.
+// Loops over a template's minutiae run in whole blocks of this many, a length the compiler turns into
+// vector code without a scalar tail; the few entries past the count are computed and never read.
+constexpr int kBlock = 8;
+static_assert(kMaxMatched % kBlock == 0, "blocks tile the minutia arrays");
+
+inline int wholeBlocks(int count) {
+    return std::min(kMaxMatched, (std::max(count, 0) + kBlock - 1) / kBlock * kBlock);
+}
+
+// Points k < count (at most kMaxMatched); entries past the count are ignored, whatever they hold.
 inline int countInForeground(const PreparedTemplate& t, const PointCoordinates& xs,
                              const PointCoordinates& ys, int count) {
     // maskAt truncates to whole pixels and then to cells, so a non-negative coordinate lies in the mask
@@ -27,14 +37,18 @@ inline int countInForeground(const PreparedTemplate& t, const PointCoordinates& 
     // Branch-free (bitwise tests, selects, shifts of values known to be non-negative), so that it is
     // one vector loop.
     std::array<int, kMaxMatched> cell, inside;
-    for (int k = 0; k < kMaxMatched; ++k) {
-        const float x = xs[k], y = ys[k];
-        const bool in = (x >= 0.0F) & (y >= 0.0F) & (x < kGridWidth) & (y < kGridHeight);
-        const int cx = static_cast<int>(in ? x : 0.0F) >> kMaskCellShift;
-        const int cy = static_cast<int>(in ? y : 0.0F) >> kMaskCellShift;
-        cell[k] = cy * kMaskColumns + cx;
-        inside[k] = in ? 1 : 0;
+    const int blocks = wholeBlocks(count);
+    for (int block = 0; block < blocks; block += kBlock) {
+        for (int k = block; k < block + kBlock; ++k) {
+            const float x = xs[k], y = ys[k];
+            const bool in = (x >= 0.0F) & (y >= 0.0F) & (x < kGridWidth) & (y < kGridHeight);
+            const int cx = static_cast<int>(in ? x : 0.0F) >> kMaskCellShift;
+            const int cy = static_cast<int>(in ? y : 0.0F) >> kMaskCellShift;
+            cell[k] = cy * kMaskColumns + cx;
+            inside[k] = in ? 1 : 0;
+        }
     }
+    count = std::min(count, kMaxMatched);
     int n = 0;
     for (int k = 0; k < count; ++k) n += inside[k] & (t.mask[cell[k]] != 0 ? 1 : 0);
     return n;

@@ -177,18 +177,20 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Al
     std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
     const ToleranceTable& tolerances = toleranceTable();
-    // All positions and their bands first, in one loop of fixed length that the compiler vectorises (the
-    // entries past the count are computed and never read). The bands are b.nearbyAt's, clamped while
-    // still floats so that no conversion ever sees a value out of range.
+    // All positions and their bands first, in whole blocks that the compiler vectorises. The bands are
+    // b.nearbyAt's, clamped while still floats so that no conversion ever sees a value out of range.
     std::array<float, kMaxMatched> movedX, movedY;
     std::array<int, kMaxMatched> reachStep, row, column;
-    for (int i = 0; i < kMaxMatched; ++i) {
-        t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
-        const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
-        reachStep[i] =
-            std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) >> kReachShift);
-        column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) >> kBandShift;
-        row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) >> kBandShift;
+    const int blocks = wholeBlocks(a.count);
+    for (int block = 0; block < blocks; block += kBlock) {
+        for (int i = block; i < block + kBlock; ++i) {
+            t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
+            const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
+            reachStep[i] =
+                std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) >> kReachShift);
+            column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) >> kBandShift;
+            row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) >> kBandShift;
+        }
     }
     // No test of the candidate count here: the one before each write suffices, and a minutia met after
     // the array is full adds nothing.
@@ -221,10 +223,10 @@ void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const
     // The interpolation runs pair by pair over all of a's minutiae at once, in blocks of eight that the
     // compiler vectorises; each minutia's sums still add the pairs in their order. Minutiae already
     // paired (and the block's tail past the count) are interpolated too and never read.
-    constexpr int kBlock = 8;
     std::array<float, kMaxMatched> x, y, sum{}, shiftX{}, shiftY{};
-    for (int i = 0; i < kMaxMatched; ++i) t.apply(a.x[i], a.y[i], x[i], y[i]);
-    const int blocks = (a.count + kBlock - 1) / kBlock * kBlock;
+    const int blocks = wholeBlocks(a.count);
+    for (int block = 0; block < blocks; block += kBlock)
+        for (int i = block; i < block + kBlock; ++i) t.apply(a.x[i], a.y[i], x[i], y[i]);
     for (int k = 0; k < p.paired; ++k) {
         const float pairX = x[p.first[k]], pairY = y[p.first[k]];
         const float misfitX = b.x[p.second[k]] - pairX, misfitY = b.y[p.second[k]] - pairY;
@@ -298,14 +300,18 @@ float scoreOf(float weight, int paired, int overlapA, int overlapB) {
 void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, const Pairing& p,
               float bestRaw, int& overlapA, int& overlapB) {
     PointCoordinates x, y;
-    for (int i = 0; i < kMaxMatched; ++i) t.apply(a.x[i], a.y[i], x[i], y[i]);
+    const int blocksA = wholeBlocks(a.count), blocksB = wholeBlocks(b.count);
+    for (int block = 0; block < blocksA; block += kBlock)
+        for (int i = block; i < block + kBlock; ++i) t.apply(a.x[i], a.y[i], x[i], y[i]);
     overlapA = countInForeground(b, x, y, a.count);
     overlapB = -1;
     if (scoreOf(p.weight, p.paired, overlapA, p.paired) <= bestRaw) return;
-    for (int j = 0; j < kMaxMatched; ++j) {
-        const float dx = b.x[j] - t.tx, dy = b.y[j] - t.ty;  // inverse motion
-        x[j] = t.c * dx + t.s * dy;
-        y[j] = -t.s * dx + t.c * dy;
+    for (int block = 0; block < blocksB; block += kBlock) {
+        for (int j = block; j < block + kBlock; ++j) {
+            const float dx = b.x[j] - t.tx, dy = b.y[j] - t.ty;  // inverse motion
+            x[j] = t.c * dx + t.s * dy;
+            y[j] = -t.s * dx + t.c * dy;
+        }
     }
     overlapB = countInForeground(a, x, y, b.count);
 }
