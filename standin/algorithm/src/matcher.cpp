@@ -169,10 +169,26 @@ void pairGreedily(const PreparedTemplate& a, const PreparedTemplate& b, std::uin
     }
 }
 
+// A template's minutia positions as floats, converted once per comparison rather than at each of the
+// many candidate tests of its pairings.
+struct FloatPositions {
+    PointCoordinates x, y;
+};
+
+void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
+    const int blocks = wholeBlocks(t.count);
+    for (int block = 0; block < blocks; block += kBlock) {
+        for (int i = block; i < block + kBlock; ++i) {
+            out.x[i] = t.x[i];
+            out.y[i] = t.y[i];
+        }
+    }
+}
+
 // One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
 // distance from the anchor, because skin stretches.
-Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, float anchorX,
-                  float anchorY) {
+Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
+                  const Alignment& t, float anchorX, float anchorY) {
     constexpr int kMaxCandidatePairs = kMaxMatched * 8;
     std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
@@ -203,7 +219,7 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Al
         const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
         for (; near != 0; near &= near - 1) {
             const int j = __builtin_ctzll(near);
-            const float ex = x - b.x[j], ey = y - b.y[j];
+            const float ex = x - bAt.x[j], ey = y - bAt.y[j];
             const float d2 = ex * ex + ey * ey;
             if (d2 > reach2) continue;
             const int gap = angleGap(angle, b.angle[j]);
@@ -325,16 +341,16 @@ struct Consolidation {
 // Aligns on the anchor pair, pairs, re-fits on everything paired so one noisy anchor does not decide
 // the alignment, and scores. The foreground overlap is only measured when the pairing could beat
 // the best score so far even if every minutia in play were paired.
-void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, int ia, int ib, float bestRaw,
-                 Consolidation& out) {
+void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt, int ia,
+                 int ib, float bestRaw, Consolidation& out) {
     Alignment t = anchorAlignment(a, ia, b, ib);
-    out.pairing = pairUnder(a, b, t, b.x[ib], b.y[ib]);
+    out.pairing = pairUnder(a, b, bAt, t, b.x[ib], b.y[ib]);
     Pairing& p = out.pairing;
     if (p.paired >= kRefitMinPaired) {
         const Alignment refined = refit(a, b, p);
         float cx = 0, cy = 0;
         for (int k = 0; k < p.paired; ++k) cx += b.x[p.second[k]], cy += b.y[p.second[k]];
-        const Pairing again = pairUnder(a, b, refined, cx / p.paired, cy / p.paired);
+        const Pairing again = pairUnder(a, b, bAt, refined, cx / p.paired, cy / p.paired);
         if (again.weight > p.weight) {
             p = again;
             t = refined;
@@ -529,11 +545,13 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     std::array<int, kCandidates> agreeing;
     const int orderCount = rankBySupport(a, b, best, bestCount, order, agreeing);
     Consolidation c, winner;
+    FloatPositions bAt;
+    convertPositions(b, bAt);
     for (int r = 0; r < std::min(orderCount, kConsolidations); ++r) {
         const Candidate& anchor = best[order[r]];
         // Past the first, an alignment no other candidate agrees with is a chance descriptor match.
         if (r > 0 && agreeing[order[r]] < kMinAgreeing) break;
-        consolidate(a, b, anchor.i, anchor.j, detail.raw, c);
+        consolidate(a, b, bAt, anchor.i, anchor.j, detail.raw, c);
         if (c.detail.raw > detail.raw) {
             detail = c.detail;
             winner = c;
