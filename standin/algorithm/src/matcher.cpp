@@ -193,17 +193,22 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
     std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
     const ToleranceTable& tolerances = toleranceTable();
-    // All positions and their bands first, in whole blocks that the compiler vectorises. The bands are
-    // b.nearbyAt's, clamped while still floats so that no conversion ever sees a value out of range.
+    // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
+    // the count are computed and never read). This loop is kept exactly as it is: the boards' compiler
+    // fuses multiplies and adds, and how it fuses them depends on the loop they are in.
     std::array<float, kMaxMatched> movedX, movedY;
     std::array<int, kMaxMatched> reachStep, row, column;
+    for (int i = 0; i < kMaxMatched; ++i) {
+        t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
+        const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
+        reachStep[i] =
+            std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
+    }
+    // Then b.nearbyAt's bands of those positions, clamped while still floats so that no conversion ever
+    // sees a value out of range, in whole blocks.
     const int blocks = wholeBlocks(a.count);
     for (int block = 0; block < blocks; block += kBlock) {
         for (int i = block; i < block + kBlock; ++i) {
-            t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
-            const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
-            reachStep[i] =
-                std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) >> kReachShift);
             column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) >> kBandShift;
             row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) >> kBandShift;
         }
@@ -236,23 +241,11 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
 // pairs already made (see kElasticTolerance).
 void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, Pairing& p) {
     if (p.paired == 0) return;
-    // The interpolation runs pair by pair over all of a's minutiae at once, in blocks of eight that the
-    // compiler vectorises; each minutia's sums still add the pairs in their order. Minutiae already
-    // paired (and the block's tail past the count) are interpolated too and never read.
-    std::array<float, kMaxMatched> x, y, sum{}, shiftX{}, shiftY{};
-    const int blocks = wholeBlocks(a.count);
-    for (int block = 0; block < blocks; block += kBlock)
-        for (int i = block; i < block + kBlock; ++i) t.apply(a.x[i], a.y[i], x[i], y[i]);
+    std::array<float, kMaxMatched> pairX, pairY, misfitX, misfitY;
     for (int k = 0; k < p.paired; ++k) {
-        const float pairX = x[p.first[k]], pairY = y[p.first[k]];
-        const float misfitX = b.x[p.second[k]] - pairX, misfitY = b.y[p.second[k]] - pairY;
-        for (int block = 0; block < blocks; block += kBlock) {
-            for (int i = block; i < block + kBlock; ++i) {
-                const float dx = x[i] - pairX, dy = y[i] - pairY;
-                const float w = 1.0F / (dx * dx + dy * dy + kElasticSpread * kElasticSpread);
-                sum[i] += w, shiftX[i] += w * misfitX, shiftY[i] += w * misfitY;
-            }
-        }
+        t.apply(a.x[p.first[k]], a.y[p.first[k]], pairX[k], pairY[k]);
+        misfitX[k] = b.x[p.second[k]] - pairX[k];
+        misfitY[k] = b.y[p.second[k]] - pairY[k];
     }
     constexpr int kMaxCandidatePairs = kMaxMatched * 4;
     std::array<std::uint32_t, kMaxCandidatePairs> pairs;
@@ -261,11 +254,19 @@ void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const
     const std::uint64_t freeB = ~p.usedB;
     for (int i = 0; i < a.count && pairCount < kMaxCandidatePairs; ++i) {
         if (p.usedA >> i & 1) continue;
-        const float px = x[i] + shiftX[i] / sum[i], py = y[i] + shiftY[i] / sum[i];
+        float x = 0, y = 0;
+        t.apply(a.x[i], a.y[i], x, y);
+        float sum = 0, shiftX = 0, shiftY = 0;
+        for (int k = 0; k < p.paired; ++k) {
+            const float dx = x - pairX[k], dy = y - pairY[k];
+            const float w = 1.0F / (dx * dx + dy * dy + kElasticSpread * kElasticSpread);
+            sum += w, shiftX += w * misfitX[k], shiftY += w * misfitY[k];
+        }
+        x += shiftX / sum, y += shiftY / sum;
         const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
-        for (std::uint64_t near = b.nearbyAt(px, py) & freeB; near != 0; near &= near - 1) {
+        for (std::uint64_t near = b.nearbyAt(x, y) & freeB; near != 0; near &= near - 1) {
             const int j = __builtin_ctzll(near);
-            const float ex = px - b.x[j], ey = py - b.y[j];
+            const float ex = x - b.x[j], ey = y - b.y[j];
             const float d2 = ex * ex + ey * ey;
             const int gap = angleGap(angle, b.angle[j]);
             if (d2 > kElasticTolerance * kElasticTolerance || gap > kPairAngleTolerance ||
