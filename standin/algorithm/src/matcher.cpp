@@ -64,10 +64,9 @@ struct Trigonometry {
 // Pairing tolerance by squared distance from the anchor, in steps of kReachStep square pixels, so the
 // pairing loop needs no square root.
 constexpr int kReachStep = 16;
-// Squared distances and positions are never negative, so the steps and bands are shifts.
-constexpr int kReachShift = 4;
+// Clamped positions are never negative, so their bands are shifts.
 constexpr int kBandShift = 1;
-static_assert(kReachStep == 1 << kReachShift && kBandWidth == 1 << kBandShift, "steps and bands are shifts");
+static_assert(kBandWidth == 1 << kBandShift, "bands are shifts");
 constexpr float kSaturatingReach = (kMaxTolerance - kBaseTolerance) / kToleranceGrowth;
 constexpr int kReachSteps = static_cast<int>(kSaturatingReach * kSaturatingReach) / kReachStep + 1;
 
