@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
+
+#include "foreground_count.h"
 
 namespace tervo::fpr {
 namespace {
@@ -196,6 +199,66 @@ TEST(Matcher, SimilarityStaysInTheUnitInterval) {
     EXPECT_LE(s, 1.0F);
     EXPECT_EQ(calibrateSimilarity(5.0F, 50), 1.0F);
     EXPECT_EQ(calibrateSimilarity(0.9F, 2), 0.0F);
+}
+
+// The vectorised count must give maskAt's answer point by point, at the cell and grid edges, far off the
+// image and for values that are not numbers, and must ignore whatever lies past the count.
+TEST(ForegroundCount, AgreesWithTheMaskPointByPoint) {
+    PreparedTemplate t;
+    std::mt19937 rng(7);
+    for (auto& cell : t.mask) cell = static_cast<std::uint8_t>(rng() % 3 == 0 ? 0 : 1);
+    t.mask[0] = 1;  // the cell every rejected point would fall into if its test were lost
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const std::vector<float> edges = {-1e30F, -16.0F,  -0.5F,  -0.0F, 0.0F,  15.99F, 16.0F, 255.99F, 256.0F,
+                                      359.5F, 367.99F, 368.0F, 3e9F,  1e30F, inf,    -inf,  nan};
+    std::vector<std::pair<float, float>> points;
+    for (float x : edges)
+        for (float y : edges) points.emplace_back(x, y);
+    std::uniform_real_distribution<float> anywhere(-40.0F, 400.0F);
+    while (points.size() % kMaxMatched != 0) points.emplace_back(anywhere(rng), anywhere(rng));
+    for (std::size_t start = 0; start < points.size(); start += kMaxMatched) {
+        PointCoordinates xs, ys;
+        for (int k = 0; k < kMaxMatched; ++k) std::tie(xs[k], ys[k]) = points[start + k];
+        for (int count : {0, 1, 7, 8, 9, 33, kMaxMatched}) {
+            int expected = 0;
+            // maskAt itself is only asked about points whose pixel converts to an int; farther ones are
+            // off the image, never in the foreground.
+            for (int k = 0; k < count; ++k)
+                expected +=
+                    std::fabs(xs[k]) < 1e9F && std::fabs(ys[k]) < 1e9F && t.maskAt(xs[k], ys[k]) ? 1 : 0;
+            PointCoordinates garbageX = xs, garbageY = ys;
+            for (int k = count; k < kMaxMatched; ++k) garbageX[k] = garbageY[k] = 100.0F;
+            EXPECT_EQ(countInForeground(t, xs, ys, count), expected) << "from " << start << ", " << count;
+            EXPECT_EQ(countInForeground(t, garbageX, garbageY, count), expected) << "from " << start;
+        }
+    }
+    EXPECT_EQ(wholeBlocks(0), 0);
+    EXPECT_EQ(wholeBlocks(1), kBlock);
+    EXPECT_EQ(wholeBlocks(kBlock + 1), 2 * kBlock);
+    EXPECT_EQ(wholeBlocks(kMaxMatched), kMaxMatched);
+    EXPECT_EQ(wholeBlocks(-3), 0);
+}
+
+// A print against itself aligns exactly, so the overlap counts are the minutiae inside its own mask,
+// and both must be counted even when most of the print lies outside its foreground: the second count
+// is skipped only when the score cannot win, never for a winner.
+TEST(Matcher, OverlapsCountTheMinutiaeInsideTheForeground) {
+    for (unsigned seed = 70; seed < 76; ++seed) {
+        FeatureTemplate t = randomPrint(seed, 45);
+        for (int cy = 0; cy < kMaskRows; ++cy)
+            for (int cx = 0; cx < kMaskColumns; ++cx)
+                t.mask[cy * kMaskColumns + cx] =
+                    static_cast<std::uint8_t>(cx + cy >= 12 + static_cast<int>(seed % 4) * 3);
+        PreparedTemplate prepared;
+        prepareTemplate(t, prepared);
+        int inside = 0;
+        for (int i = 0; i < prepared.count; ++i)
+            inside += prepared.maskAt(prepared.x[i], prepared.y[i]) ? 1 : 0;
+        const MatchDetail d = matchPrepared(prepared, prepared);
+        EXPECT_EQ(d.paired, prepared.count) << "seed " << seed;
+        EXPECT_EQ(d.overlapA, inside) << "seed " << seed;
+        EXPECT_EQ(d.overlapB, inside) << "seed " << seed;
+    }
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "anchor_counts.h"
 #include "lanes.h"
 
+#include "foreground_count.h"
+
 namespace tervo::fpr {
 namespace {
 
@@ -61,15 +63,19 @@ struct Trigonometry {
 // Pairing tolerance by squared distance from the anchor, in steps of kReachStep square pixels, so the
 // pairing loop needs no square root.
 constexpr int kReachStep = 16;
+// Clamped positions are never negative, so their bands are shifts.
+constexpr int kBandShift = 1;
+static_assert(kBandWidth == 1 << kBandShift, "bands are shifts");
 constexpr float kSaturatingReach = (kMaxTolerance - kBaseTolerance) / kToleranceGrowth;
 constexpr int kReachSteps = static_cast<int>(kSaturatingReach * kSaturatingReach) / kReachStep + 1;
 
 struct ToleranceTable {
-    std::array<float, kReachSteps> tolerance{}, inverse{};
+    std::array<float, kReachSteps> tolerance{}, square{}, inverse{};
     ToleranceTable() {
         for (int r = 0; r < kReachSteps; ++r) {
             const float reach = std::sqrt(static_cast<float>(r * kReachStep));
             tolerance[r] = std::min(kMaxTolerance, kBaseTolerance + kToleranceGrowth * reach);
+            square[r] = tolerance[r] * tolerance[r];
             inverse[r] = 1.0F / tolerance[r];
         }
     }
@@ -125,10 +131,27 @@ std::uint32_t packCandidate(float distance, float inverseTolerance, int gap, int
            static_cast<std::uint32_t>(j);
 }
 
+// Candidates in increasing order. A pairing's list mostly holds fewer than ten, where a plain insertion
+// sort costs less than the library's general one. Every key is distinct (it holds both minutiae), so any
+// correct sort gives the same order.
+void sortCandidates(std::uint32_t* candidates, int count) {
+    constexpr int kShortList = 24;
+    if (count > kShortList) {
+        std::sort(candidates, candidates + count);
+        return;
+    }
+    for (int k = 1; k < count; ++k) {
+        const std::uint32_t key = candidates[k];
+        int at = k;
+        for (; at > 0 && candidates[at - 1] > key; --at) candidates[at] = candidates[at - 1];
+        candidates[at] = key;
+    }
+}
+
 // Adds the candidates, closest first, whose two minutiae are both still free.
 void pairGreedily(const PreparedTemplate& a, const PreparedTemplate& b, std::uint32_t* candidates, int count,
                   Pairing& p) {
-    std::sort(candidates, candidates + count);
+    sortCandidates(candidates, count);
     for (int k = 0; k < count; ++k) {
         const int i = (candidates[k] >> 8) & 0xFF, j = candidates[k] & 0xFF;
         const std::uint64_t bitA = std::uint64_t{1} << i, bitB = std::uint64_t{1} << j;
@@ -144,34 +167,64 @@ void pairGreedily(const PreparedTemplate& a, const PreparedTemplate& b, std::uin
     }
 }
 
+// A template's minutia positions as floats, converted once per comparison rather than at each of the
+// many candidate tests of its pairings.
+struct FloatPositions {
+    PointCoordinates x, y;
+};
+
+void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
+    const int blocks = wholeBlocks(t.count);
+    for (int block = 0; block < blocks; block += kBlock) {
+        for (int i = block; i < block + kBlock; ++i) {
+            out.x[i] = t.x[i];
+            out.y[i] = t.y[i];
+        }
+    }
+}
+
 // One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
 // distance from the anchor, because skin stretches.
-Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, float anchorX,
-                  float anchorY) {
+Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
+                  const Alignment& t, float anchorX, float anchorY) {
     constexpr int kMaxCandidatePairs = kMaxMatched * 8;
     std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
     const ToleranceTable& tolerances = toleranceTable();
     // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
-    // the count are computed and never read).
+    // the count are computed and never read). This loop is kept exactly as it is: the boards' compiler
+    // fuses multiplies and adds, and how it fuses them depends on the loop they are in.
     std::array<float, kMaxMatched> movedX, movedY;
-    std::array<int, kMaxMatched> reachStep;
+    std::array<int, kMaxMatched> reachStep, row, column;
     for (int i = 0; i < kMaxMatched; ++i) {
         t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
         const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
         reachStep[i] =
             std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
     }
-    for (int i = 0; i < a.count && pairCount < kMaxCandidatePairs; ++i) {
+    // Then b.nearbyAt's bands of those positions, clamped while still floats so that no conversion ever
+    // sees a value out of range, in whole blocks.
+    const int blocks = wholeBlocks(a.count);
+    for (int block = 0; block < blocks; block += kBlock) {
+        for (int i = block; i < block + kBlock; ++i) {
+            column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) >> kBandShift;
+            row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) >> kBandShift;
+        }
+    }
+    // No test of the candidate count here: the one before each write suffices, and a minutia met after
+    // the array is full adds nothing.
+    for (int i = 0; i < a.count; ++i) {
+        std::uint64_t near = b.nearRow[row[i]] & b.nearColumn[column[i]];
+        if (near == 0) continue;
         const float x = movedX[i], y = movedY[i];
         const int step = reachStep[i];
-        const float tolerance = tolerances.tolerance[step], inverse = tolerances.inverse[step];
+        const float reach2 = tolerances.square[step], inverse = tolerances.inverse[step];
         const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
-        for (std::uint64_t near = b.nearbyAt(x, y); near != 0; near &= near - 1) {
+        for (; near != 0; near &= near - 1) {
             const int j = __builtin_ctzll(near);
-            const float ex = x - b.x[j], ey = y - b.y[j];
+            const float ex = x - bAt.x[j], ey = y - bAt.y[j];
             const float d2 = ex * ex + ey * ey;
-            if (d2 > tolerance * tolerance) continue;
+            if (d2 > reach2) continue;
             const int gap = angleGap(angle, b.angle[j]);
             if (gap > kPairAngleTolerance || pairCount >= kMaxCandidatePairs) continue;
             pairs[pairCount++] = packCandidate(std::sqrt(d2), inverse, gap, i, j);
@@ -250,19 +303,32 @@ Alignment refit(const PreparedTemplate& a, const PreparedTemplate& b, const Pair
     return t;
 }
 
-// Minutiae of a that land in b's foreground, and of b that land in a's.
-void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, int& overlapA,
-              int& overlapB) {
-    overlapA = overlapB = 0;
-    for (int i = 0; i < a.count; ++i) {
-        float x = 0, y = 0;
-        t.apply(a.x[i], a.y[i], x, y);
-        overlapA += b.maskAt(x, y) ? 1 : 0;
+float scoreOf(float weight, int paired, int overlapA, int overlapB) {
+    const float denominator = (static_cast<float>(std::max(overlapA, paired)) + kShrinkage) *
+                              (static_cast<float>(std::max(overlapB, paired)) + kShrinkage);
+    return std::min(1.0F, weight * weight / denominator);
+}
+
+// Minutiae of a that land in b's foreground, and of b that land in a's. Both are counted only while
+// the score could still beat bestRaw: with the first count known and the second at its least (the
+// pairs), the score is an upper bound, the float operations being monotonic. A count skipped is -1.
+void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, const Pairing& p,
+              float bestRaw, int& overlapA, int& overlapB) {
+    PointCoordinates x, y;
+    const int blocksA = wholeBlocks(a.count), blocksB = wholeBlocks(b.count);
+    for (int block = 0; block < blocksA; block += kBlock)
+        for (int i = block; i < block + kBlock; ++i) t.apply(a.x[i], a.y[i], x[i], y[i]);
+    overlapA = countInForeground(b, x, y, a.count);
+    overlapB = -1;
+    if (scoreOf(p.weight, p.paired, overlapA, p.paired) <= bestRaw) return;
+    for (int block = 0; block < blocksB; block += kBlock) {
+        for (int j = block; j < block + kBlock; ++j) {
+            const float dx = b.x[j] - t.tx, dy = b.y[j] - t.ty;  // inverse motion
+            x[j] = t.c * dx + t.s * dy;
+            y[j] = -t.s * dx + t.c * dy;
+        }
     }
-    for (int j = 0; j < b.count; ++j) {
-        const float dx = b.x[j] - t.tx, dy = b.y[j] - t.ty;  // inverse motion
-        overlapB += a.maskAt(t.c * dx + t.s * dy, -t.s * dx + t.c * dy) ? 1 : 0;
-    }
+    overlapB = countInForeground(a, x, y, b.count);
 }
 
 struct Consolidation {
@@ -271,25 +337,19 @@ struct Consolidation {
     Alignment alignment;
 };
 
-float scoreOf(float weight, int paired, int overlapA, int overlapB) {
-    const float denominator = (static_cast<float>(std::max(overlapA, paired)) + kShrinkage) *
-                              (static_cast<float>(std::max(overlapB, paired)) + kShrinkage);
-    return std::min(1.0F, weight * weight / denominator);
-}
-
 // Aligns on the anchor pair, pairs, re-fits on everything paired so one noisy anchor does not decide
 // the alignment, and scores. The foreground overlap is only measured when the pairing could beat
 // the best score so far even if every minutia in play were paired.
-void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, int ia, int ib, float bestRaw,
-                 Consolidation& out) {
+void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt, int ia,
+                 int ib, float bestRaw, Consolidation& out) {
     Alignment t = anchorAlignment(a, ia, b, ib);
-    out.pairing = pairUnder(a, b, t, b.x[ib], b.y[ib]);
+    out.pairing = pairUnder(a, b, bAt, t, b.x[ib], b.y[ib]);
     Pairing& p = out.pairing;
     if (p.paired >= kRefitMinPaired) {
         const Alignment refined = refit(a, b, p);
         float cx = 0, cy = 0;
         for (int k = 0; k < p.paired; ++k) cx += b.x[p.second[k]], cy += b.y[p.second[k]];
-        const Pairing again = pairUnder(a, b, refined, cx / p.paired, cy / p.paired);
+        const Pairing again = pairUnder(a, b, bAt, refined, cx / p.paired, cy / p.paired);
         if (again.weight > p.weight) {
             p = again;
             t = refined;
@@ -299,7 +359,8 @@ void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, int ia, i
     out.detail = MatchDetail{};
     out.detail.paired = p.paired;
     if (p.paired < kMinPaired || scoreOf(p.weight, p.paired, p.paired, p.paired) <= bestRaw) return;
-    overlaps(a, b, t, out.detail.overlapA, out.detail.overlapB);
+    overlaps(a, b, t, p, bestRaw, out.detail.overlapA, out.detail.overlapB);
+    if (out.detail.overlapB < 0) return;
     out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB);
 }
 
@@ -442,11 +503,13 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     std::array<int, kCandidates> agreeing;
     const int orderCount = rankBySupport(a, b, best, bestCount, order, agreeing);
     Consolidation c, winner;
+    FloatPositions bAt;
+    convertPositions(b, bAt);
     for (int r = 0; r < std::min(orderCount, kConsolidations); ++r) {
         const Candidate& anchor = best[order[r]];
         // Past the first, an alignment no other candidate agrees with is a chance descriptor match.
         if (r > 0 && agreeing[order[r]] < kMinAgreeing) break;
-        consolidate(a, b, anchor.i, anchor.j, detail.raw, c);
+        consolidate(a, b, bAt, anchor.i, anchor.j, detail.raw, c);
         if (c.detail.raw > detail.raw) {
             detail = c.detail;
             winner = c;
