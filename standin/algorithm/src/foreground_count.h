@@ -1,6 +1,6 @@
 // Counting how many of a set of points fall inside a prepared template's foreground mask, the same
 // answer as asking maskAt point by point, in a form the compiler vectorises: the range tests and cell
-// indices of all kMaxMatched points first, in a loop of fixed length, then one table look-up each.
+// indices of all kMaxMatched points first, in a loop of fixed length, then one mask-row bit each.
 // The matcher counts twice per scored alignment, so this is one of its inner loops.
 #ifndef TERVO_FPR_FOREGROUND_COUNT_H
 #define TERVO_FPR_FOREGROUND_COUNT_H
@@ -36,7 +36,7 @@ inline int countInForeground(const PreparedTemplate& t, const PointCoordinates& 
     static_assert(kMaskCell == 1 << kMaskCellShift, "cells are found by shifting");
     // Branch-free (bitwise tests, selects, shifts of values known to be non-negative), so that it is
     // one vector loop.
-    std::array<int, kMaxMatched> cell, inside;
+    std::array<int, kMaxMatched> row, column, inside;
     const int blocks = wholeBlocks(count);
     for (int block = 0; block < blocks; block += kBlock) {
         for (int k = block; k < block + kBlock; ++k) {
@@ -44,13 +44,14 @@ inline int countInForeground(const PreparedTemplate& t, const PointCoordinates& 
             const bool in = (x >= 0.0F) & (y >= 0.0F) & (x < kGridWidth) & (y < kGridHeight);
             const int cx = static_cast<int>(in ? x : 0.0F) >> kMaskCellShift;
             const int cy = static_cast<int>(in ? y : 0.0F) >> kMaskCellShift;
-            cell[k] = cy * kMaskColumns + cx;
+            row[k] = cy;
+            column[k] = cx;
             inside[k] = in ? 1 : 0;
         }
     }
     count = std::min(count, kMaxMatched);
     int n = 0;
-    for (int k = 0; k < count; ++k) n += inside[k] & (t.mask[cell[k]] != 0 ? 1 : 0);
+    for (int k = 0; k < count; ++k) n += inside[k] & static_cast<int>((t.mask[row[k]] >> column[k]) & 1U);
     return n;
 }
 
