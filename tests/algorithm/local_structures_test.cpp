@@ -124,6 +124,26 @@ TEST(LocalStructures, NearbyLookUpHoldsEveryMinutiaWithinReach) {
     EXPECT_EQ(missed, 0);
 }
 
+// Points far off the image (a wild alignment), infinite or not a number must answer like any other
+// point outside: no foreground, and the candidates of the nearest image point, never an index
+// computed from an out-of-range conversion.
+TEST(LocalStructures, LookUpsFarOffTheImageStayInside) {
+    FeatureTemplate t = withMinutiae({at(0, 0, 0), at(kWidth - 1, kHeight - 1, 0), at(kWidth - 1, 0, 0)});
+    const PreparedTemplate p = prepared(t);
+    const float far = 3.0e9F, inf = INFINITY, nan = NAN;
+    for (const float v : {far, -far, inf, -inf, nan}) {
+        EXPECT_FALSE(p.maskAt(v, 10.0F)) << v;
+        EXPECT_FALSE(p.maskAt(10.0F, v)) << v;
+        EXPECT_FALSE(t.maskAt(v, 10.0F)) << v;
+        EXPECT_FALSE(t.maskAt(10.0F, v)) << v;
+    }
+    EXPECT_TRUE(p.maskAt(10.0F, 10.0F));
+    EXPECT_EQ(p.nearbyAt(far, -far), p.nearbyAt(kWidth - 1, 0));
+    EXPECT_EQ(p.nearbyAt(inf, inf), p.nearbyAt(kWidth - 1, kHeight - 1));
+    EXPECT_EQ(p.nearbyAt(-inf, nan), p.nearbyAt(0, 0));
+    EXPECT_NE(p.nearbyAt(far, far) & 2U, 0U);
+}
+
 // A search prepares the stored template straight from its bytes, a verification from the decoded
 // form; a field that differs between the two would change scores depending on the route.
 void expectSamePrepared(const PreparedTemplate& a, const PreparedTemplate& b) {

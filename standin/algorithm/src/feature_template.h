@@ -45,8 +45,11 @@ struct FeatureTemplate {
     std::array<std::uint8_t, kMaskBits> mask{};  // 1 where the cell holds print
 
     bool maskAt(float x, float y) const {
+        // Range-checked as floats, so that no coordinate beyond the int range is ever converted.
+        if (!(x >= 0.0F && y >= 0.0F && x < kMaskColumns * kMaskCell && y < kMaskRows * kMaskCell))
+            return false;
         const int cx = static_cast<int>(x) / kMaskCell, cy = static_cast<int>(y) / kMaskCell;
-        return x >= 0 && y >= 0 && cx < kMaskColumns && cy < kMaskRows && mask[cy * kMaskColumns + cx];
+        return cx < kMaskColumns && cy < kMaskRows && mask[cy * kMaskColumns + cx];
     }
 };
 

@@ -65,13 +65,17 @@ struct PreparedTemplate {
     // Candidates near a point anywhere, inside the image or not: a point outside is looked up at its
     // nearest point of the image, which is no farther from any minutia along either axis.
     std::uint64_t nearbyAt(float px, float py) const {
-        const int cx = std::clamp(static_cast<int>(px), 0, kWidth - 1) / kBandWidth;
-        const int cy = std::clamp(static_cast<int>(py), 0, kHeight - 1) / kBandWidth;
+        // Clamped as floats: converting a coordinate beyond the int range (or NaN) is undefined.
+        const float x = px >= 0.0F ? std::min(px, static_cast<float>(kWidth - 1)) : 0.0F;
+        const float y = py >= 0.0F ? std::min(py, static_cast<float>(kHeight - 1)) : 0.0F;
+        const int cx = static_cast<int>(x) / kBandWidth, cy = static_cast<int>(y) / kBandWidth;
         return nearRow[cy] & nearColumn[cx];
     }
 
     bool maskAt(float px, float py) const {
-        if (!(px >= 0.0F && py >= 0.0F)) return false;
+        // Range-checked as floats, so that no coordinate beyond the int range is ever converted.
+        if (!(px >= 0.0F && py >= 0.0F && px < kMaskColumns * kMaskCell && py < kMaskRows * kMaskCell))
+            return false;
         const int cx = static_cast<int>(px) / kMaskCell, cy = static_cast<int>(py) / kMaskCell;
         return cx < kMaskColumns && cy < kMaskRows && ((mask[cy] >> cx) & 1U) != 0;
     }
