@@ -7,9 +7,8 @@
 #include <cstring>
 
 #include "anchor_counts.h"
-#include "lanes.h"
-
 #include "foreground_count.h"
+#include "lanes.h"
 
 namespace tervo::fpr {
 namespace {
