@@ -46,6 +46,13 @@ constexpr int kDescriptorWords = (kDescriptorBits + 63) / 64;
 
 using Descriptor = std::array<std::uint64_t, kDescriptorWords>;
 
+// The band of a coordinate along an axis of the given extent. A point outside the image is looked up
+// at its nearest point of the image, which is no farther from any minutia along either axis. Clamped
+// as a float (NaN counting as 0): converting a value beyond the int range is undefined.
+inline int bandOf(float v, int extent) {
+    return static_cast<int>(std::min(std::max(0.0F, v), static_cast<float>(extent - 1))) / kBandWidth;
+}
+
 struct PreparedTemplate {
     int count = 0;  // 0 for an empty template or one too small to align
     std::array<std::int16_t, kMaxMatched> x{}, y{};
@@ -62,14 +69,9 @@ struct PreparedTemplate {
     std::array<std::uint64_t, kColumnBands> nearColumn{};
     std::array<std::uint16_t, kMaskRows> mask{};  // bit c of row r: the cell holds print
 
-    // Candidates near a point anywhere, inside the image or not: a point outside is looked up at its
-    // nearest point of the image, which is no farther from any minutia along either axis.
+    // Candidates near a point anywhere, inside the image or not (see bandOf).
     std::uint64_t nearbyAt(float px, float py) const {
-        // Clamped as floats: converting a coordinate beyond the int range (or NaN) is undefined.
-        const float x = px >= 0.0F ? std::min(px, static_cast<float>(kWidth - 1)) : 0.0F;
-        const float y = py >= 0.0F ? std::min(py, static_cast<float>(kHeight - 1)) : 0.0F;
-        const int cx = static_cast<int>(x) / kBandWidth, cy = static_cast<int>(y) / kBandWidth;
-        return nearRow[cy] & nearColumn[cx];
+        return nearRow[bandOf(py, kHeight)] & nearColumn[bandOf(px, kWidth)];
     }
 
     bool maskAt(float px, float py) const {

@@ -62,9 +62,6 @@ struct Trigonometry {
 // Pairing tolerance by squared distance from the anchor, in steps of kReachStep square pixels, so the
 // pairing loop needs no square root.
 constexpr int kReachStep = 16;
-// Clamped positions are never negative, so their bands are shifts.
-constexpr int kBandShift = 1;
-static_assert(kBandWidth == 1 << kBandShift, "bands are shifts");
 constexpr float kSaturatingReach = (kMaxTolerance - kBaseTolerance) / kToleranceGrowth;
 constexpr int kReachSteps = static_cast<int>(kSaturatingReach * kSaturatingReach) / kReachStep + 1;
 
@@ -182,6 +179,22 @@ void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
     }
 }
 
+// Adds the candidates for minutia i of a, moved to (x, y) and turned to `angle`: the minutiae of b in
+// `near` within the squared reach and the direction tolerance, while the list has room.
+void addCandidates(const PreparedTemplate& b, const FloatPositions& bAt, int i, float x, float y,
+                   std::uint8_t angle, std::uint64_t near, float reach2, float inverse, std::uint32_t* pairs,
+                   int capacity, int& count) {
+    for (; near != 0; near &= near - 1) {
+        const int j = __builtin_ctzll(near);
+        const float ex = x - bAt.x[j], ey = y - bAt.y[j];
+        const float d2 = ex * ex + ey * ey;
+        if (d2 > reach2) continue;
+        const int gap = angleGap(angle, b.angle[j]);
+        if (gap > kPairAngleTolerance || count >= capacity) continue;
+        pairs[count++] = packCandidate(std::sqrt(d2), inverse, gap, i, j);
+    }
+}
+
 // One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
 // distance from the anchor, because skin stretches.
 Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
@@ -201,13 +214,12 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
         reachStep[i] =
             std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
     }
-    // Then b.nearbyAt's bands of those positions, clamped while still floats so that no conversion ever
-    // sees a value out of range, in whole blocks.
+    // Then b.nearbyAt's bands of those positions, in whole blocks.
     const int blocks = wholeBlocks(a.count);
     for (int block = 0; block < blocks; block += kBlock) {
         for (int i = block; i < block + kBlock; ++i) {
-            column[i] = static_cast<int>(std::min(std::max(0.0F, movedX[i]), kWidth - 1.0F)) >> kBandShift;
-            row[i] = static_cast<int>(std::min(std::max(0.0F, movedY[i]), kHeight - 1.0F)) >> kBandShift;
+            column[i] = bandOf(movedX[i], kWidth);
+            row[i] = bandOf(movedY[i], kHeight);
         }
     }
     // No test of the candidate count here: the one before each write suffices, and a minutia met after
@@ -219,15 +231,8 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
         const int step = reachStep[i];
         const float reach2 = tolerances.square[step], inverse = tolerances.inverse[step];
         const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
-        for (; near != 0; near &= near - 1) {
-            const int j = __builtin_ctzll(near);
-            const float ex = x - bAt.x[j], ey = y - bAt.y[j];
-            const float d2 = ex * ex + ey * ey;
-            if (d2 > reach2) continue;
-            const int gap = angleGap(angle, b.angle[j]);
-            if (gap > kPairAngleTolerance || pairCount >= kMaxCandidatePairs) continue;
-            pairs[pairCount++] = packCandidate(std::sqrt(d2), inverse, gap, i, j);
-        }
+        addCandidates(b, bAt, i, x, y, angle, near, reach2, inverse, pairs.data(), kMaxCandidatePairs,
+                      pairCount);
     }
     Pairing p;
     pairGreedily(a, b, pairs.data(), pairCount, p);
@@ -236,7 +241,8 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
 
 // Pairs the minutiae a rigid alignment left over, each moved first by the interpolated misfit of the
 // pairs already made (see kElasticTolerance).
-void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t, Pairing& p) {
+void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
+                     const Alignment& t, Pairing& p) {
     if (p.paired == 0) return;
     std::array<float, kMaxMatched> pairX, pairY, misfitX, misfitY;
     for (int k = 0; k < p.paired; ++k) {
@@ -261,16 +267,8 @@ void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const
         }
         x += shiftX / sum, y += shiftY / sum;
         const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
-        for (std::uint64_t near = b.nearbyAt(x, y) & freeB; near != 0; near &= near - 1) {
-            const int j = __builtin_ctzll(near);
-            const float ex = x - b.x[j], ey = y - b.y[j];
-            const float d2 = ex * ex + ey * ey;
-            const int gap = angleGap(angle, b.angle[j]);
-            if (d2 > kElasticTolerance * kElasticTolerance || gap > kPairAngleTolerance ||
-                pairCount >= kMaxCandidatePairs)
-                continue;
-            pairs[pairCount++] = packCandidate(std::sqrt(d2), kInverse, gap, i, j);
-        }
+        addCandidates(b, bAt, i, x, y, angle, b.nearbyAt(x, y) & freeB, kElasticTolerance * kElasticTolerance,
+                      kInverse, pairs.data(), kMaxCandidatePairs, pairCount);
     }
     pairGreedily(a, b, pairs.data(), pairCount, p);
 }
@@ -517,7 +515,7 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     // Only the winner is extended: extending every consolidation, so that the extension could change
     // the winner, measured no better. Its overlap counts stay, the alignment being the same.
     if (detail.raw > 0.0F && winner.pairing.paired >= kRefitMinPaired) {
-        pairElastically(a, b, winner.alignment, winner.pairing);
+        pairElastically(a, b, bAt, winner.alignment, winner.pairing);
         detail.paired = winner.pairing.paired;
         detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB);
     }
