@@ -231,7 +231,7 @@ TEST(MinutiaRecovery, DirectionsWrapAroundAndTypesMayTradePlaces) {
 TEST(Compression, ChosenEncodingKeepsMinutiaeAtLeastAsWellAsTheStandardTable) {
     testing::Damage light;
     light.noiseSigma = 12.0;
-    Pixels print = testing::ridgePattern(light, 3);
+    Pixels print = testing::printWithMinutiae(light, 3);
     Buffer fvc{};
     if (testing::loadFvc(1, 102, 3, fvc)) print = pixelsOf(fvc);  // the table shapes differ most here
     const std::vector<Minutia> original = extractFeatures(print, 0, 0).minutiae;

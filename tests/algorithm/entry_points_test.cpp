@@ -29,7 +29,8 @@ class EntryPoints : public ::testing::Test {
         ASSERT_EQ(FP_Begin(), GA_OK);
         testing::Buffer b;
         haveRealPrints = testing::loadFvc(3, 101, 1, b);
-        print = haveRealPrints ? imageBuffer(b) : imageBuffer(testing::bmpBuffer(testing::ridgePattern()));
+        print =
+            haveRealPrints ? imageBuffer(b) : imageBuffer(testing::bmpBuffer(testing::printWithMinutiae()));
         if (haveRealPrints) testing::loadFvc(3, 101, 2, b);
         secondPrint = imageBuffer(b);
     }

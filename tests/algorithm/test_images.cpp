@@ -10,7 +10,23 @@
 
 namespace tervo::fpr::testing {
 
-Pixels ridgePattern(const Damage& damage, unsigned seed) {
+namespace {
+
+// A phase singularity of winding +1 or -1 is where one ridge more or less starts: an ending or a
+// bifurcation. Alternate signs on a grid keep the flow far from them unchanged.
+double minutiaPhase(int x, int y, double cx, double cy) {
+    double phase = 0;
+    int sign = 1;
+    for (int row = -2; row <= 3; ++row, sign = -sign) {
+        for (int column = -1; column <= 2; ++column, sign = -sign) {
+            const double px = cx + 40.0 * column - 20.0, py = cy + 44.0 * row - 22.0;
+            phase += sign * std::atan2(y - py, x - px);
+        }
+    }
+    return phase;
+}
+
+Pixels pattern(const Damage& damage, unsigned seed, bool withMinutiae) {
     std::vector<double> v(kPixelCount, 255.0);
     const double cx = kWidth / 2.0, cy = kHeight / 2.0, period = 9.0;
     const double lostBelow = cy - 150 + 300 * (1.0 - damage.lostShare);
@@ -21,7 +37,8 @@ Pixels ridgePattern(const Damage& damage, unsigned seed) {
             // Stretched circles around a point above the centre: a loop-like flow without singular
             // points inside the print.
             const double r = std::hypot((x - cx) * 1.0, (y - cy + 220) * 0.8);
-            v[y * kWidth + x] = 128.0 + 90.0 * std::cos(2 * 3.14159265358979 * r / period);
+            const double extra = withMinutiae ? minutiaPhase(x, y, cx, cy) : 0.0;
+            v[y * kWidth + x] = 128.0 + 90.0 * std::cos(2 * 3.14159265358979 * r / period + extra);
         }
     }
     if (damage.blurRadius > 0) {
@@ -52,6 +69,16 @@ Pixels ridgePattern(const Damage& damage, unsigned seed) {
         p[i] = static_cast<std::uint8_t>(std::clamp(std::lround(v[i] + n), 0L, 255L));
     }
     return p;
+}
+
+}  // namespace
+
+Pixels ridgePattern(const Damage& damage, unsigned seed) {
+    return pattern(damage, seed, false);
+}
+
+Pixels printWithMinutiae(const Damage& damage, unsigned seed) {
+    return pattern(damage, seed, true);
 }
 
 Pixels uniformImage(std::uint8_t gray) {

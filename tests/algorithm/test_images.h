@@ -23,6 +23,9 @@ struct Damage {
 
 // A clean loop-like ridge pattern (period 9 pixels) inside an elliptical print, then damaged.
 Pixels ridgePattern(const Damage& damage = {}, unsigned seed = 1);
+// The same flow with two dozen ridge endings and bifurcations placed on a grid: a stand-in for a real
+// print where a test needs minutiae and the shared data folder is missing.
+Pixels printWithMinutiae(const Damage& damage = {}, unsigned seed = 1);
 
 Pixels uniformImage(std::uint8_t gray);
 Pixels noiseImage(unsigned seed);
