@@ -180,7 +180,9 @@ void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
 }
 
 // Adds the candidates for minutia i of a, moved to (x, y) and turned to `angle`: the minutiae of b in
-// `near` within the squared reach and the direction tolerance, while the list has room.
+// `near` within the squared reach and the direction tolerance, while the list has room. `pairs` has
+// one slot past `capacity`, where every test candidate is written and then left uncounted: about half
+// of the minutiae in `near` lie outside the disc, and branching on it was mispredicted often.
 void addCandidates(const PreparedTemplate& b, const FloatPositions& bAt, int i, float x, float y,
                    std::uint8_t angle, std::uint64_t near, float reach2, float inverse, std::uint32_t* pairs,
                    int capacity, int& count) {
@@ -188,10 +190,11 @@ void addCandidates(const PreparedTemplate& b, const FloatPositions& bAt, int i, 
         const int j = __builtin_ctzll(near);
         const float ex = x - bAt.x[j], ey = y - bAt.y[j];
         const float d2 = ex * ex + ey * ey;
-        if (d2 > reach2) continue;
         const int gap = angleGap(angle, b.angle[j]);
-        if (gap > kPairAngleTolerance || count >= capacity) continue;
-        pairs[count++] = packCandidate(std::sqrt(d2), inverse, gap, i, j);
+        const bool kept = (d2 <= reach2) & (gap <= kPairAngleTolerance) & (count < capacity);
+        // Packed from a distance within reach even when not kept, so the cost stays in range.
+        pairs[count] = packCandidate(std::sqrt(std::min(d2, reach2)), inverse, gap, i, j);
+        count += kept ? 1 : 0;
     }
 }
 
@@ -200,7 +203,7 @@ void addCandidates(const PreparedTemplate& b, const FloatPositions& bAt, int i, 
 Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
                   const Alignment& t, float anchorX, float anchorY) {
     constexpr int kMaxCandidatePairs = kMaxMatched * 8;
-    std::array<std::uint32_t, kMaxCandidatePairs> pairs;
+    std::array<std::uint32_t, kMaxCandidatePairs + 1> pairs;  // + 1: see addCandidates
     int pairCount = 0;
     const ToleranceTable& tolerances = toleranceTable();
     // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
@@ -251,7 +254,7 @@ void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const
         misfitY[k] = b.y[p.second[k]] - pairY[k];
     }
     constexpr int kMaxCandidatePairs = kMaxMatched * 4;
-    std::array<std::uint32_t, kMaxCandidatePairs> pairs;
+    std::array<std::uint32_t, kMaxCandidatePairs + 1> pairs;  // + 1: see addCandidates
     int pairCount = 0;
     constexpr float kInverse = 1.0F / kElasticTolerance;
     const std::uint64_t freeB = ~p.usedB;
