@@ -115,14 +115,25 @@ Alignment anchorAlignment(const PreparedTemplate& a, int ia, const PreparedTempl
 struct Pairing {
     int paired = 0;
     float weight = 0.0F;  // pairs of one minutia type count fully, mixed pairs less, loose pairs less
-    std::array<std::uint8_t, kMaxMatched> first{}, second{};
+    // Only the first `paired` entries are ever read; left unset, as zeroing them took a twentieth of a
+    // pairing.
+    std::array<std::uint8_t, kMaxMatched> first, second;
     std::uint64_t usedA = 0, usedB = 0;  // the minutiae of each print already paired
 };
 
 // Candidate pairs are packed as cost, i, j in one integer so that sorting them is cheap and the order is
 // fully determined. The cost, 0..2, is the distance over its tolerance plus the direction gap over its.
+// The direction part of the cost by gap, within the tolerance: the same quotients, read instead of divided.
+constexpr std::array<float, kPairAngleTolerance + 1> kTurnCost = [] {
+    std::array<float, kPairAngleTolerance + 1> cost{};
+    for (int gap = 0; gap <= kPairAngleTolerance; ++gap)
+        cost[gap] = static_cast<float>(gap) / kPairAngleTolerance;
+    return cost;
+}();
+
+// `gap` is within kPairAngleTolerance.
 std::uint32_t packCandidate(float distance, float inverseTolerance, int gap, int i, int j) {
-    const float cost = distance * inverseTolerance + static_cast<float>(gap) / kPairAngleTolerance;
+    const float cost = distance * inverseTolerance + kTurnCost[gap];
     return static_cast<std::uint32_t>(cost * 8191.0F) << 16 | static_cast<std::uint32_t>(i) << 8 |
            static_cast<std::uint32_t>(j);
 }
@@ -180,22 +191,27 @@ void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
 }
 
 // Adds the candidates for minutia i of a, moved to (x, y) and turned to `angle`: the minutiae of b in
-// `near` within the squared reach and the direction tolerance, while the list has room. `pairs` has
-// one slot past `capacity`, where every test candidate is written and then left uncounted: about half
-// of the minutiae in `near` lie outside the disc, and branching on it was mispredicted often.
+// `near` within the squared reach and the direction tolerance, while the list has room. The tests come
+// first, without a branch (about half of the minutiae in `near` lie outside the disc, and branching on
+// it was mispredicted often); the square roots and costs then only for the minutiae that passed.
 void addCandidates(const PreparedTemplate& b, const FloatPositions& bAt, int i, float x, float y,
                    std::uint8_t angle, std::uint64_t near, float reach2, float inverse, std::uint32_t* pairs,
                    int capacity, int& count) {
+    std::array<float, kMaxMatched> square;
+    std::array<std::uint8_t, kMaxMatched> partner, gaps;
+    int passed = 0;  // below the number of minutiae visited, so every slot written exists
     for (; near != 0; near &= near - 1) {
         const int j = __builtin_ctzll(near);
         const float ex = x - bAt.x[j], ey = y - bAt.y[j];
         const float d2 = ex * ex + ey * ey;
         const int gap = angleGap(angle, b.angle[j]);
-        const bool kept = (d2 <= reach2) & (gap <= kPairAngleTolerance) & (count < capacity);
-        // Packed from a distance within reach even when not kept, so the cost stays in range.
-        pairs[count] = packCandidate(std::sqrt(std::min(d2, reach2)), inverse, gap, i, j);
-        count += kept ? 1 : 0;
+        square[passed] = d2;
+        partner[passed] = static_cast<std::uint8_t>(j);
+        gaps[passed] = static_cast<std::uint8_t>(gap);
+        passed += (d2 <= reach2) & (gap <= kPairAngleTolerance) ? 1 : 0;
     }
+    for (int k = 0; k < passed && count < capacity; ++k)
+        pairs[count++] = packCandidate(std::sqrt(square[k]), inverse, gaps[k], i, partner[k]);
 }
 
 // One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
@@ -203,7 +219,7 @@ void addCandidates(const PreparedTemplate& b, const FloatPositions& bAt, int i, 
 Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
                   const Alignment& t, float anchorX, float anchorY) {
     constexpr int kMaxCandidatePairs = kMaxMatched * 8;
-    std::array<std::uint32_t, kMaxCandidatePairs + 1> pairs;  // + 1: see addCandidates
+    std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
     const ToleranceTable& tolerances = toleranceTable();
     // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
@@ -254,7 +270,7 @@ void pairElastically(const PreparedTemplate& a, const PreparedTemplate& b, const
         misfitY[k] = b.y[p.second[k]] - pairY[k];
     }
     constexpr int kMaxCandidatePairs = kMaxMatched * 4;
-    std::array<std::uint32_t, kMaxCandidatePairs + 1> pairs;  // + 1: see addCandidates
+    std::array<std::uint32_t, kMaxCandidatePairs> pairs;
     int pairCount = 0;
     constexpr float kInverse = 1.0F / kElasticTolerance;
     const std::uint64_t freeB = ~p.usedB;
