@@ -169,8 +169,9 @@ void pairGreedily(const PreparedTemplate& a, const PreparedTemplate& b, std::uin
         p.second[p.paired] = static_cast<std::uint8_t>(j);
         ++p.paired;
         const float cost = static_cast<float>(candidates[k] >> 16) / 8191.0F;
-        p.weight +=
-            (a.type[i] == b.type[j] ? 1.0F : kTypeMismatchWeight) * (1.0F - 0.5F * kEdgeDiscount * cost);
+        // Read, not branched on: types agree or not in no predictable pattern.
+        constexpr float kTypeWeight[2] = {1.0F, kTypeMismatchWeight};
+        p.weight += kTypeWeight[a.type[i] ^ b.type[j]] * (1.0F - 0.5F * kEdgeDiscount * cost);
     }
 }
 
@@ -222,8 +223,7 @@ void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
 Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
                   const Alignment& t, float anchorX, float anchorY) {
     constexpr int kMaxCandidatePairs = kMaxMatched * 8;
-    std::array<std::uint32_t, kMaxCandidatePairs> pairs;
-    int pairCount = 0;
+    std::array<std::uint32_t, kMaxCandidatePairs + 1> pairs;
     const ToleranceTable& tolerances = toleranceTable();
     // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
     // the count are computed and never read). This loop is kept exactly as it is: the boards' compiler
@@ -244,17 +244,46 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
             row[i] = bandOf(movedY[i], kHeight);
         }
     }
-    // No test of the candidate count here: the one before each write suffices, and a minutia met after
-    // the array is full adds nothing.
+    // The minutiae of a with some minutia of b near, listed without a branch (most have none, in no
+    // pattern the processor could predict), and how many (a, b) pairs that makes.
+    std::array<std::uint64_t, kMaxMatched + 1> nearSet;  // nearSet[k] belongs to minutia withNear[k]
+    std::array<std::uint8_t, kMaxMatched + 1> withNear;
+    int listed = 0, visits = 0;
     for (int i = 0; i < a.count; ++i) {
-        std::uint64_t near = b.nearRow[row[i]] & b.nearColumn[column[i]];
-        if (near == 0) continue;
-        const float x = movedX[i], y = movedY[i];
-        const int step = reachStep[i];
-        const float reach2 = tolerances.square[step], inverse = tolerances.inverse[step];
-        const std::uint8_t angle = static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps);
-        addCandidates(b, bAt, i, x, y, angle, near, reach2, inverse, pairs.data(), kMaxCandidatePairs,
-                      pairCount);
+        const std::uint64_t near = b.nearRow[row[i]] & b.nearColumn[column[i]];
+        nearSet[listed] = near;
+        withNear[listed] = static_cast<std::uint8_t>(i);
+        visits += __builtin_popcountll(near);
+        listed += near != 0 ? 1 : 0;
+    }
+    nearSet[listed] = 0;  // read once, after the last pair
+    withNear[listed] = 0;
+    // Then all those pairs in one loop of known length, without a branch: the ones within reach and
+    // turned alike are kept, in the order of a's minutiae and then b's, while there is room (a slot
+    // past the room takes the ones not kept). Its index (i, j) and its gap wait in `pairs` for the key.
+    std::array<float, kMaxCandidatePairs + 1> square;
+    int pairCount = 0, k = 0;
+    std::uint64_t near = nearSet[0];
+    for (int visit = 0; visit < visits; ++visit) {
+        const int i = withNear[k], j = __builtin_ctzll(near);
+        const float ex = movedX[i] - bAt.x[j], ey = movedY[i] - bAt.y[j];
+        const float d2 = ex * ex + ey * ey;
+        const int gap = angleGap(static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps), b.angle[j]);
+        square[pairCount] = d2;
+        pairs[pairCount] = static_cast<std::uint32_t>(gap) << 16 | static_cast<std::uint32_t>(i) << 8 |
+                           static_cast<std::uint32_t>(j);
+        pairCount += (d2 <= tolerances.square[reachStep[i]]) & (gap <= kPairAngleTolerance) &
+                             (pairCount < kMaxCandidatePairs)
+                         ? 1
+                         : 0;
+        near &= near - 1;
+        const std::uint64_t moveOn = near == 0 ? ~std::uint64_t{0} : 0;  // to the next listed minutia
+        k += static_cast<int>(moveOn & 1);
+        near |= nearSet[k] & moveOn;
+    }
+    for (int c = 0; c < pairCount; ++c) {
+        const int gap = static_cast<int>(pairs[c] >> 16), i = pairs[c] >> 8 & 0xFF, j = pairs[c] & 0xFF;
+        pairs[c] = packCandidate(std::sqrt(square[c]), tolerances.inverse[reachStep[i]], gap, i, j);
     }
     Pairing p;
     pairGreedily(a, b, pairs.data(), pairCount, p);
