@@ -443,14 +443,15 @@ std::uint64_t commonOfKey(std::uint64_t key) {
     return key & 0xFFFF;
 }
 
-// The best descriptor pairs, by decreasing similarity. They are kept as integers in a small sorted
-// array (moving whole integers, not structures written field by field, keeps the insertion off the
-// store-forwarding path); most pairs never get that far, turned down in bulk by the floor test.
-int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
-                        std::array<Candidate, kCandidates>& best) {
+// The best descriptor pairs above `least`, by decreasing similarity, at most kCandidates. They are kept
+// as integers in a small sorted array (moving whole integers, not structures written field by field,
+// keeps the insertion off the store-forwarding path); most pairs never get that far, turned down in
+// bulk by the floor test.
+int bestPairsAbove(const PreparedTemplate& a, const PreparedTemplate& b, DiceFloor least,
+                   std::array<Candidate, kCandidates>& best) {
     std::array<std::uint64_t, kCandidates> keys{};
     int count = 0;
-    DiceFloor floor;
+    DiceFloor floor = least;  // until the list is full; then its weakest, which lies above `least`
     const int countA = std::min(a.count, kAnchorMinutiae), countB = std::min(b.count, kAnchorMinutiae);
     const std::uint64_t inB = (std::uint64_t{1} << countB) - 1;
     AnchorCounts shared;
@@ -475,6 +476,19 @@ int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
     }
     for (int k = 0; k < count; ++k) best[k] = fromKey(keys[k]);
     return count;
+}
+
+// The best descriptor pairs. With the floor starting at zero, the first rows fill the list with pairs
+// that later ones push out, one sorted insertion each (about 80 per comparison for 16 kept). So the
+// search starts from a Dice coefficient of 0.25 instead, which the 16th best pair exceeds in all but
+// 0.3 % of the comparisons measured (FVC and generated prints; 6 % on DB2_B, which has the fewest
+// minutiae). When it finds a full list, every pair left out lies at or below 0.25, under every pair
+// kept, so the list is the same; otherwise the search is done again from zero.
+int bestDescriptorPairs(const PreparedTemplate& a, const PreparedTemplate& b,
+                        std::array<Candidate, kCandidates>& best) {
+    constexpr DiceFloor kLikelyFloor{1, 8};  // 2 common / total > 0.25
+    const int count = bestPairsAbove(a, b, kLikelyFloor, best);
+    return count == kCandidates ? count : bestPairsAbove(a, b, DiceFloor{}, best);
 }
 
 // Orders the candidates by how many of the others agree with the alignment they imply (the other
