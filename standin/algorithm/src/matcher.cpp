@@ -225,19 +225,21 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
     constexpr int kMaxCandidatePairs = kMaxMatched * 8;
     std::array<std::uint32_t, kMaxCandidatePairs + 1> pairs;
     const ToleranceTable& tolerances = toleranceTable();
-    // All positions first, in one loop of fixed length that the compiler vectorises (the entries past
-    // the count are computed and never read). This loop is kept exactly as it is: the boards' compiler
-    // fuses multiplies and adds, and how it fuses them depends on the loop they are in.
+    // All positions first, in whole blocks that the compiler vectorises (the entries past the count are
+    // computed and never read). The arithmetic is kept exactly as it is, in a loop of its own: the
+    // boards' compiler fuses multiplies and adds, and how it fuses them depends on the loop they are in.
     std::array<float, kMaxMatched> movedX, movedY;
     std::array<int, kMaxMatched> reachStep, row, column;
-    for (int i = 0; i < kMaxMatched; ++i) {
-        t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
-        const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
-        reachStep[i] =
-            std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
-    }
-    // Then b.nearbyAt's bands of those positions, in whole blocks.
     const int blocks = wholeBlocks(a.count);
+    for (int block = 0; block < blocks; block += kBlock) {
+        for (int i = block; i < block + kBlock; ++i) {
+            t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
+            const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
+            reachStep[i] =
+                std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
+        }
+    }
+    // Then b.nearbyAt's bands of those positions.
     for (int block = 0; block < blocks; block += kBlock) {
         for (int i = block; i < block + kBlock; ++i) {
             column[i] = bandOf(movedX[i], kWidth);
