@@ -533,10 +533,12 @@ int rankBySupport(const PreparedTemplate& a, const PreparedTemplate& b,
         }
         agreeing[k] = laneSum(agree);
     }
-    for (int k = 0; k < count; ++k) order[k] = k;
-    // Stable: equal support keeps the similarity order.
-    std::stable_sort(order.begin(), order.begin() + count,
-                     [&](int p, int q) { return agreeing[p] > agreeing[q]; });
+    // A stable counting sort, most support first: equal support keeps the similarity order. (The
+    // library's stable sort asked for a buffer from the heap on every comparison.)
+    std::array<int, kCandidates + 1> place{};
+    for (int k = 0; k < count; ++k) ++place[kCandidates - agreeing[k]];
+    for (int level = 0; level < kCandidates; ++level) place[level + 1] += place[level];
+    for (int k = 0; k < count; ++k) order[place[kCandidates - 1 - agreeing[k]]++] = k;
     return count;
 }
 
