@@ -105,8 +105,9 @@ struct Alignment {
 Alignment anchorAlignment(const PreparedTemplate& a, int ia, const PreparedTemplate& b, int ib) {
     Alignment t;
     t.rotationSteps = static_cast<std::uint8_t>(b.angle[ib] - a.angle[ia]);
-    t.c = trigonometry().cosine[t.rotationSteps];
-    t.s = trigonometry().sine[t.rotationSteps];
+    const Trigonometry& trig = trigonometry();  // once: each call checks that the table is built
+    t.c = trig.cosine[t.rotationSteps];
+    t.s = trig.sine[t.rotationSteps];
     t.tx = b.x[ib] - (t.c * a.x[ia] - t.s * a.y[ia]);
     t.ty = b.y[ib] - (t.s * a.x[ia] + t.c * a.y[ia]);
     return t;
