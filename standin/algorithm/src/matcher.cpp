@@ -122,9 +122,8 @@ struct Pairing {
     std::uint64_t usedA = 0, usedB = 0;  // the minutiae of each print already paired
 };
 
-// Candidate pairs are packed as cost, i, j in one integer so that sorting them is cheap and the order is
-// fully determined. The cost, 0..2, is the distance over its tolerance plus the direction gap over its.
-// The direction part of the cost by gap, within the tolerance: the same quotients, read instead of divided.
+// The direction part of a pair's cost by gap, within the tolerance: the same quotients, read instead of
+// divided.
 constexpr std::array<float, kPairAngleTolerance + 1> kTurnCost = [] {
     std::array<float, kPairAngleTolerance + 1> cost{};
     for (int gap = 0; gap <= kPairAngleTolerance; ++gap)
@@ -132,6 +131,8 @@ constexpr std::array<float, kPairAngleTolerance + 1> kTurnCost = [] {
     return cost;
 }();
 
+// Candidate pairs are packed as cost, i, j in one integer so that sorting them is cheap and the order is
+// fully determined. The cost, 0..2, is the distance over its tolerance plus the direction gap over its.
 // `gap` is within kPairAngleTolerance.
 std::uint32_t packCandidate(float distance, float inverseTolerance, int gap, int i, int j) {
     const float cost = distance * inverseTolerance + kTurnCost[gap];
@@ -263,7 +264,8 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
     withNear[listed] = 0;
     // Then all those pairs in one loop of known length, without a branch: the ones within reach and
     // turned alike are kept, in the order of a's minutiae and then b's, while there is room (a slot
-    // past the room takes the ones not kept). Its index (i, j) and its gap wait in `pairs` for the key.
+    // past the room takes the ones not kept). A kept pair's gap and indexes wait in `pairs` until its
+    // key is made below.
     std::array<float, kMaxCandidatePairs + 1> square;
     int pairCount = 0, k = 0;
     std::uint64_t near = nearSet[0];
