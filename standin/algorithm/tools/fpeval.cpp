@@ -46,23 +46,12 @@ double seconds(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
 }
 
-Pixels shifted(const Pixels& in, int shift) {
-    if (shift == 0) return in;
-    Pixels out;
-    for (int y = 0; y < kHeight; ++y) {
-        const int from = std::clamp(y - shift, 0, kHeight - 1) * kWidth;
-        for (int x = 0; x < kWidth; ++x)
-            out[y * kWidth + x] = in[from + std::clamp(x - shift, 0, kWidth - 1)];
-    }
-    return out;
-}
-
 // Rewrites a loaded image moved by `shift` pixels, in its own form (a BMP keeps its headers and row
 // order and gets the gray palette its decoded levels now stand for).
 void shiftInPlace(ImageBuffer& image, int shift) {
     DecodedImage decoded;
     if (shift == 0 || decodeImage(image.data(), decoded) != GA_OK) return;
-    const Pixels moved = shifted(decoded.pixels, shift);
+    const Pixels moved = movedImage(decoded.pixels, shift);
     if (decoded.form == ImageForm::Raw) {
         std::copy(moved.begin(), moved.end(), image.begin());
         return;
