@@ -14,7 +14,9 @@
 #include <jpeglib.h>
 // clang-format on
 
+#include "block_edge_filter.h"
 #include "checksum.h"
+#include "encoding_judge.h"
 #include "extractor.h"
 #include "jpeg_codec.h"
 #include "minutia_recovery.h"
@@ -226,22 +228,23 @@ TEST(MinutiaRecovery, DirectionsWrapAroundAndTypesMayTradePlaces) {
     EXPECT_EQ(minutiaRecovery(original, {minutiaAt(80, 80, 3.2F)}), -1) << "the opposite direction";
 }
 
-// The compressor chooses among table shapes by the minutiae the decoded image gives back; whatever it
-// chooses must never do worse than the library's standard table at the same budget.
-TEST(Compression, ChosenEncodingKeepsMinutiaeAtLeastAsWellAsTheStandardTable) {
+// The compressor chooses among table shapes and the smoothing of block edges by the judge's merit;
+// whatever it chooses must never judge worse than the library's standard table at the same budget,
+// decoded either way.
+TEST(Compression, ChosenEncodingJudgesAtLeastAsWellAsTheStandardTable) {
     testing::Damage light;
     light.noiseSigma = 12.0;
     Pixels print = testing::printWithMinutiae(light, 3);
     Buffer fvc{};
     if (testing::loadFvc(1, 102, 3, fvc)) print = pixelsOf(fvc);  // the table shapes differ most here
-    const std::vector<Minutia> original = extractFeatures(print, 0, 0).minutiae;
-    ASSERT_GT(original.size(), 5U);
+    const EncodingJudge judge(print);
+    ASSERT_FALSE(judge.printless());
 
     Buffer packed{}, out{};
     CompressionReport report;
     ASSERT_EQ(compressImage(testing::rawBuffer(print).data(), 6, packed.data(), report), GA_OK);
     ASSERT_EQ(decompressImage(packed.data(), out.data()), GA_OK);
-    const int chosen = minutiaRecovery(original, extractFeatures(pixelsOf(out), 0, 0).minutiae);
+    const Verdict chosen = judge.judge(pixelsOf(out));
 
     const std::size_t budget = kPixelCount / 6 - 20;  // the raw form's fixed header
     std::vector<std::uint8_t> stream, best;
@@ -250,9 +253,61 @@ TEST(Compression, ChosenEncodingKeepsMinutiaeAtLeastAsWellAsTheStandardTable) {
         if (stream.size() <= budget) best = stream;
     }
     Pixels plain{};
-    ASSERT_TRUE(decodeJpeg(best.data(), best.size(), plain));
-    EXPECT_GE(chosen, minutiaRecovery(original, extractFeatures(plain, 0, 0).minutiae));
-    EXPECT_GT(chosen, static_cast<int>(original.size()) / 2);
+    int step = 0;
+    ASSERT_TRUE(decodeJpeg(best.data(), best.size(), plain, &step));
+    Pixels smoothed = plain;
+    smoothBlockEdges(smoothed, step);
+    EXPECT_GE(chosen.merit(), judge.judge(plain).merit());
+    EXPECT_GE(chosen.merit(), judge.judge(smoothed).merit());
+    EXPECT_GT(chosen.recovery, static_cast<int>(extractFeatures(print, 0, 0).minutiae.size()) / 2);
+}
+
+// Rewrites the source form byte of a container, flags included, and seals it again.
+Buffer withFormByte(const Buffer& container, std::uint8_t formByte) {
+    Buffer c = container;
+    c[5] = formByte;
+    const std::size_t body = readLe32(&c[8]) + ((container[5] & 0x03) != 0 ? 54 : 0);  // BMP headers
+    writeLe32(&c[16], crc32(&c[20], body, crc32(c.data(), 16)));
+    return c;
+}
+
+// The flag beside the source form decides whether the decoder smooths block edges; only pixels on
+// either side of a block edge may move, and a finely quantised stream has nothing to smooth.
+TEST(Compression, SmoothingFlagMovesOnlyBlockEdgePixelsOfCoarseStreams) {
+    const Buffer in = testing::rawBuffer(testing::printWithMinutiae());
+    Buffer packed{}, plain{}, smoothed{};
+    CompressionReport report;
+    ASSERT_EQ(compressImage(in.data(), 30, packed.data(), report), GA_OK);  // coarse: low quality
+    ASSERT_EQ(decompressImage(withFormByte(packed, 0x00).data(), plain.data()), GA_OK);
+    ASSERT_EQ(decompressImage(withFormByte(packed, 0x80).data(), smoothed.data()), GA_OK);
+    int moved = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * kWidth + x;
+            if (plain[i] == smoothed[i]) continue;
+            ++moved;
+            EXPECT_TRUE(x % 8 == 0 || x % 8 == 7 || y % 8 == 0 || y % 8 == 7) << x << "," << y;
+        }
+    }
+    EXPECT_GT(moved, 100);
+
+    // The standard table at quality 95 has low-frequency steps of one gray level.
+    std::vector<std::uint8_t> fine;
+    ASSERT_TRUE(encodeJpeg(pixelsOf(in), 95, QuantShape{}, fine));
+    ASSERT_EQ(decompressImage(withFormByte(sealedRaw(fine), 0x00).data(), plain.data()), GA_OK);
+    ASSERT_EQ(decompressImage(withFormByte(sealedRaw(fine), 0x80).data(), smoothed.data()), GA_OK);
+    EXPECT_EQ(plain, smoothed);
+}
+
+TEST(Compression, UnknownFlagsBesideTheSourceFormAreIllegal) {
+    const Buffer in = testing::rawBuffer(testing::ridgePattern());
+    Buffer packed{}, out{};
+    CompressionReport report;
+    ASSERT_EQ(compressImage(in.data(), 6, packed.data(), report), GA_OK);
+    for (std::uint8_t formByte : {0x03, 0x40, 0x83, 0x04}) {
+        EXPECT_EQ(decompressImage(withFormByte(packed, formByte).data(), out.data()), GA_E_FILEIILEGAL)
+            << int(formByte);
+    }
 }
 
 }  // namespace

@@ -113,5 +113,17 @@ TEST(ImageInput, GarbageAfterTheSignatureIsIllegal) {
     EXPECT_EQ(decodeImage(b.data(), out), GA_E_FILEIILEGAL);
 }
 
+TEST(ImageInput, MovedImageShiftsRightAndDownRepeatingTheFirstRowsAndColumns) {
+    const Pixels in = testing::noiseImage(3);
+    EXPECT_EQ(movedImage(in, 0), in);
+    const Pixels out = movedImage(in, 3);
+    EXPECT_EQ(out[100 * kWidth + 50], in[97 * kWidth + 47]);
+    EXPECT_EQ(out[(kHeight - 1) * kWidth + kWidth - 1], in[(kHeight - 4) * kWidth + kWidth - 4]);
+    for (int k = 0; k <= 3; ++k) {
+        EXPECT_EQ(out[k * kWidth + 10], in[7]) << "row " << k << " repeats the first row";
+        EXPECT_EQ(out[200 * kWidth + k], in[197 * kWidth]) << "column " << k << " repeats the first column";
+    }
+}
+
 }  // namespace
 }  // namespace tervo::fpr

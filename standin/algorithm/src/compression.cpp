@@ -1,16 +1,15 @@
 #include "compression.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "block_edge_filter.h"
 #include "checksum.h"
-#include "extractor.h"
+#include "encoding_judge.h"
 #include "image_input.h"
 #include "jpeg_codec.h"
-#include "minutia_recovery.h"
 #include "result_codes.h"
 
 namespace tervo::fpr {
@@ -22,6 +21,8 @@ constexpr std::size_t kFixedHeader = 20;
 constexpr std::size_t kBmpHeadersSize = 54;  // file header and information header, without the palette
 constexpr int kLowestQuality = 5;
 constexpr int kHighestQuality = 95;
+// Flag beside the source form: the decoder smooths the block edges (see block_edge_filter.h).
+constexpr std::uint8_t kSmoothedEdges = 0x80;
 
 std::uint32_t containerChecksum(const std::uint8_t* container, std::size_t bodyLength) {
     const std::uint32_t head = crc32(container, 16);
@@ -29,12 +30,15 @@ std::uint32_t containerChecksum(const std::uint8_t* container, std::size_t bodyL
 }
 
 // Quantisation table shapes tried at each size, from the library's standard table to ones that keep
-// the ridge band ever finer at the expense of the finest detail.
-constexpr QuantShape kShapes[] = {{0.0F, 0.0F}, {0.3F, 2.0F}, {0.5F, 3.0F}, {1.0F, 4.0F}, {2.0F, 5.0F}};
+// the ridge band ever finer at the expense of the finest detail (flat up to radius `knee`, then
+// steeper by `slope`): the one that serves a print best varies from print to print.
+constexpr QuantShape kShapes[] = {{0.0F, 0.0F}, {0.2F, 1.5F}, {0.3F, 2.0F}, {0.4F, 2.5F}, {0.5F, 3.0F},
+                                  {0.7F, 3.5F}, {1.0F, 4.0F}, {1.5F, 4.5F}, {2.0F, 5.0F}, {3.0F, 5.5F}};
 
 struct Encoding {
     std::vector<std::uint8_t> stream;
     int quality = -1;
+    bool smoothEdges = false;
 };
 
 // Finds the highest JPEG quality whose stream fits the budget; the size grows with the quality
@@ -89,28 +93,37 @@ class QualitySearch {
     int failing_ = kHighestQuality + 1;
 };
 
-// Encodings of one size differ in which details survive, and minutiae react to the slightest change:
-// under invisible noise of one gray level about one in twenty moves or vanishes. So every table shape
-// is encoded at the budget and the one whose decoded image gives back most of the original's minutiae
-// is kept. The first shape wins ties, which settles an image without a print at once.
+// Encodings of one size differ in which details survive, and minutiae react to the slightest change.
+// So every table shape is encoded at the budget, each decoded image is judged plain and with its block
+// edges smoothed, and the best of them is kept (see encoding_judge.h). The first shape, unsmoothed,
+// wins ties, which settles an image without a print at once.
 bool chooseEncoding(const Pixels& pixels, std::size_t budget, Encoding& chosen) {
-    const std::vector<Minutia> original = extractFeatures(pixels, 0, 0).minutiae;
-    int bestRecovery = INT_MIN;
+    const EncodingJudge judge(pixels);
+    float best = 0.0F;
     Encoding candidate;
     const auto restored = std::make_unique<Pixels>();  // the caller's stack already holds one image
+    const auto smoothed = std::make_unique<Pixels>();
     int guess = -1;
     for (const QuantShape& shape : kShapes) {
         if (!QualitySearch(pixels, shape, budget, candidate).run(guess)) continue;
         guess = candidate.quality;
-        if (original.empty()) {
+        if (judge.printless()) {
             chosen = std::move(candidate);
             return true;
         }
-        if (!decodeJpeg(candidate.stream.data(), candidate.stream.size(), *restored)) continue;
-        const int recovery = minutiaRecovery(original, extractFeatures(*restored, 0, 0).minutiae);
-        if (recovery > bestRecovery) {
-            bestRecovery = recovery;
-            std::swap(chosen, candidate);
+        int step = 0;
+        if (!decodeJpeg(candidate.stream.data(), candidate.stream.size(), *restored, &step)) continue;
+        *smoothed = *restored;
+        smoothBlockEdges(*smoothed, step);
+        for (const bool smooth : {false, true}) {
+            if (smooth && *smoothed == *restored) continue;
+            const float merit = judge.judge(smooth ? *smoothed : *restored).merit();
+            if (chosen.quality < 0 || merit > best) {
+                best = merit;
+                chosen.stream = candidate.stream;
+                chosen.quality = candidate.quality;
+                chosen.smoothEdges = smooth;
+            }
         }
     }
     return chosen.quality >= 0;
@@ -140,7 +153,8 @@ int compressImage(const std::uint8_t* image, int ratio, std::uint8_t* out, Compr
     const int quality = encoding.quality;
     std::memcpy(out, kMagic, 4);
     out[4] = kVersion;
-    out[5] = static_cast<std::uint8_t>(decoded.form);
+    out[5] = static_cast<std::uint8_t>(static_cast<std::uint8_t>(decoded.form) |
+                                       (encoding.smoothEdges ? kSmoothedEdges : 0));
     out[6] = static_cast<std::uint8_t>(ratio);
     out[7] = static_cast<std::uint8_t>(quality);
     writeLe32(out + 8, static_cast<std::uint32_t>(stream.size()));
@@ -155,8 +169,9 @@ int compressImage(const std::uint8_t* image, int ratio, std::uint8_t* out, Compr
 
 int decompressImage(const std::uint8_t* in, std::uint8_t* out) {
     if (in == nullptr || out == nullptr) return GA_E_INVALID_PARAMETER;
-    if (std::memcmp(in, kMagic, 4) != 0 || in[4] != kVersion || in[5] > 2) return GA_E_FILEIILEGAL;
-    const auto form = static_cast<ImageForm>(in[5]);
+    const std::uint8_t formByte = in[5] & ~kSmoothedEdges;
+    if (std::memcmp(in, kMagic, 4) != 0 || in[4] != kVersion || formByte > 2) return GA_E_FILEIILEGAL;
+    const auto form = static_cast<ImageForm>(formByte);
     const bool bmp = form != ImageForm::Raw;
     const std::size_t prefix = kFixedHeader + (bmp ? kBmpHeadersSize : 0);
     const std::size_t streamLength = readLe32(in + 8);
@@ -175,7 +190,9 @@ int decompressImage(const std::uint8_t* in, std::uint8_t* out) {
         if (!parseBmpHeader(header, headerForm) || headerForm != form) return GA_E_FILEIILEGAL;
     }
     Pixels pixels;
-    if (!decodeJpeg(in + prefix, streamLength, pixels)) return GA_E_FILEIILEGAL;
+    int step = 0;
+    if (!decodeJpeg(in + prefix, streamLength, pixels, &step)) return GA_E_FILEIILEGAL;
+    if ((in[5] & kSmoothedEdges) != 0) smoothBlockEdges(pixels, step);
     if (!bmp) {
         std::memcpy(out, pixels.data(), kPixelCount);
         return GA_OK;

@@ -3,7 +3,8 @@
 //   offset size  field
 //        0    4  magic "TVJC"
 //        4    1  layout version (1)
-//        5    1  source form: 0 raw image, 1 BMP bottom-up rows, 2 BMP top-down rows
+//        5    1  source form: 0 raw image, 1 BMP bottom-up rows, 2 BMP top-down rows; plus 0x80 when the
+//                 decoder is to smooth the block edges (see block_edge_filter.h)
 //        6    1  requested ratio
 //        7    1  JPEG quality used
 //        8    4  JPEG stream length (LE)

@@ -1,5 +1,6 @@
 #include "image_input.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "checksum.h"
@@ -66,6 +67,17 @@ int decodeImage(const std::uint8_t* buffer, DecodedImage& out) {
     }
     out.form = form;
     return GA_OK;
+}
+
+Pixels movedImage(const Pixels& in, int offset) {
+    if (offset == 0) return in;
+    Pixels out;
+    for (int y = 0; y < kHeight; ++y) {
+        const int from = std::clamp(y - offset, 0, kHeight - 1) * kWidth;
+        for (int x = 0; x < kWidth; ++x)
+            out[y * kWidth + x] = in[from + std::clamp(x - offset, 0, kWidth - 1)];
+    }
+    return out;
 }
 
 }  // namespace tervo::fpr

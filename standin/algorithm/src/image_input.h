@@ -32,6 +32,11 @@ bool parseBmpHeader(const std::uint8_t* buffer, ImageForm& form);
 // Reads at most kBmpFileSize bytes.
 int decodeImage(const std::uint8_t* buffer, DecodedImage& out);
 
+// The image moved `offset` pixels right and down, the first rows and columns repeated: the same print
+// as a capture a little off would give it, with the 8x8 block grids of the codec and the extractor
+// falling elsewhere on it.
+Pixels movedImage(const Pixels& in, int offset);
+
 }  // namespace tervo::fpr
 
 #endif

@@ -86,7 +86,16 @@ bool encodeInto(const Pixels& pixels, int quality, const QuantShape& shape, unsi
     return true;
 }
 
-bool decodeFrom(const std::uint8_t* data, std::size_t length, Pixels& out) {
+// The step of the first horizontal and vertical frequencies, the ones whose rounding shows as a step
+// at the block edges; the table is the one the decoder latched for the scan. A hostile stream may carry
+// 16-bit steps, which mean nothing beyond the gray-level range.
+int lowFrequencyStep(const jpeg_decompress_struct& info) {
+    const JQUANT_TBL* table = info.comp_info[0].quant_table;
+    if (table == nullptr) return 0;
+    return std::min(255, (table->quantval[1] + table->quantval[DCTSIZE]) / 2);
+}
+
+bool decodeFrom(const std::uint8_t* data, std::size_t length, Pixels& out, int* lowStep) {
     jpeg_decompress_struct info;
     ErrorTrap trap;
     info.err = jpeg_std_error(&trap.manager);
@@ -111,12 +120,14 @@ bool decodeFrom(const std::uint8_t* data, std::size_t length, Pixels& out) {
         jpeg_destroy_decompress(&info);
         return false;
     }
+    const int step = lowFrequencyStep(info);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = out.data() + static_cast<std::size_t>(info.output_scanline) * kWidth;
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    if (lowStep != nullptr) *lowStep = step;
     return true;
 }
 
@@ -131,9 +142,9 @@ bool encodeJpeg(const Pixels& pixels, int quality, const QuantShape& shape, std:
     return ok && !out.empty();
 }
 
-bool decodeJpeg(const std::uint8_t* data, std::size_t length, Pixels& out) {
+bool decodeJpeg(const std::uint8_t* data, std::size_t length, Pixels& out, int* lowFrequencyStep) {
     if (data == nullptr || length == 0) return false;
-    return decodeFrom(data, length, out);
+    return decodeFrom(data, length, out, lowFrequencyStep);
 }
 
 }  // namespace tervo::fpr

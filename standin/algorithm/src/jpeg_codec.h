@@ -21,7 +21,9 @@ struct QuantShape {
 };
 
 bool encodeJpeg(const Pixels& pixels, int quality, const QuantShape& shape, std::vector<std::uint8_t>& out);
-bool decodeJpeg(const std::uint8_t* data, std::size_t length, Pixels& out);
+// Optionally tells the quantisation step of the stream's lowest frequencies, the measure of how coarse
+// its block edges may be (see block_edge_filter.h).
+bool decodeJpeg(const std::uint8_t* data, std::size_t length, Pixels& out, int* lowFrequencyStep = nullptr);
 
 }  // namespace tervo::fpr
 
