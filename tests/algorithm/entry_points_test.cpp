@@ -148,6 +148,23 @@ TEST_F(EntryPoints, RecentlySeenTemplatesGiveTheSameAnswers) {
     }
     ASSERT_EQ(FP_FeatureMatch(a.data(), copyOfB.data(), &again), GA_OK);
     EXPECT_EQ(first, again);
+    // A probe on either side of a search, the gallery passing through on the other; and a template
+    // never seen before given as both arguments.
+    for (int k = 0; k < 6; ++k) {
+        Bytes other = templateBuffer();
+        ASSERT_EQ(FP_GenFeatureFromEmpty1(0, static_cast<unsigned char>(k), other.data()), GA_OK);
+        ASSERT_EQ(k % 2 == 0 ? FP_FeatureMatch(other.data(), copyOfB.data(), &s)
+                             : FP_FeatureMatch(copyOfB.data(), other.data(), &s),
+                  GA_OK);
+        EXPECT_EQ(s, 0.0F);
+        ASSERT_EQ(FP_FeatureMatch(copyOfB.data(), a.data(), &again), GA_OK);
+        EXPECT_EQ(first, again);
+    }
+    ASSERT_EQ(FP_End(), GA_OK);
+    ASSERT_EQ(FP_Begin(), GA_OK);
+    Bytes twin = a;
+    ASSERT_EQ(FP_FeatureMatch(a.data(), twin.data(), &s), GA_OK);
+    EXPECT_EQ(s, 1.0F);
     // After the library is ended and begun again, it still answers the same.
     ASSERT_EQ(FP_End(), GA_OK);
     ASSERT_EQ(FP_Begin(), GA_OK);

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "foreground_count.h"
+#include "prepared_cache.h"
 
 namespace tervo::fpr {
 namespace {
@@ -180,6 +181,35 @@ TEST(Matcher, IsExactlySymmetric) {
         EXPECT_EQ(matchTemplates(a, d).raw, matchTemplates(d, a).raw);
         EXPECT_EQ(matchTemplates(a, d).paired, matchTemplates(d, a).paired);
     }
+}
+
+// The search route prepares a template in full only once a comparison puts it second; a template
+// first met in the first place and later put second must score as if prepared in one go, whatever
+// the cache slot held before.
+TEST(Matcher, SearchRouteScoresAsTheDecodedRouteInEitherPlace) {
+    const FeatureTemplate finger = randomPrint(70, 50);
+    const std::vector<FeatureTemplate> prints = {finger, reimpress(finger, 6, 4, -3, 71, 0.2F),
+                                                 reimpress(finger, -5, -3, 5, 72, 0.4F), randomPrint(73, 45),
+                                                 randomPrint(74, 35)};
+    std::vector<std::array<std::uint8_t, kTemplateSize>> bytes(prints.size());
+    std::vector<FeatureTemplate> decoded(prints.size());
+    for (std::size_t k = 0; k < prints.size(); ++k) {
+        encodeTemplate(prints[k], bytes[k].data());
+        ASSERT_TRUE(decodeTemplate(bytes[k].data(), decoded[k]));
+    }
+    clearPreparedCache();
+    // Every ordered pair, so each template meets templates with more and with fewer minutiae in turn.
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < prints.size(); ++i) {
+            for (std::size_t j = 0; j < prints.size(); ++j) {
+                const PreparedTemplate *a = nullptr, *b = nullptr;
+                ASSERT_TRUE(preparePair(bytes[i].data(), bytes[j].data(), a, b));
+                EXPECT_EQ(matchPrepared(*a, *b).similarity, matchTemplates(decoded[i], decoded[j]).similarity)
+                    << i << " against " << j;
+            }
+        }
+    }
+    clearPreparedCache();
 }
 
 TEST(Matcher, EmptyOrTinySetsMatchNothing) {

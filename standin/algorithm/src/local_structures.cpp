@@ -177,9 +177,9 @@ void fillBands(const std::array<std::int16_t, kMaxMatched>& at, int count, int e
     for (std::size_t band = 0; band < kBands; ++band) bands[band] = running ^= toggles[band];
 }
 
-// What every source shares once positions, directions, types and mask are in place.
-void finishPreparing(PreparedTemplate& p) {
-    buildDescriptors(p);
+}  // namespace
+
+void prepareSecondPlace(PreparedTemplate& p) {
     for (int w = 0; w < kDescriptorWords; ++w) {
         const int filled = std::min(p.count, kAnchorMinutiae);
         for (int j = 0; j < filled; ++j) p.anchorWords[w][j] = p.descriptor[j][w];
@@ -188,8 +188,6 @@ void finishPreparing(PreparedTemplate& p) {
     fillBands(p.y, p.count, kHeight, p.nearRow);
     fillBands(p.x, p.count, kWidth, p.nearColumn);
 }
-
-}  // namespace
 
 void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
     out.count = t.empty ? 0 : static_cast<int>(std::min<std::size_t>(t.minutiae.size(), kMaxMatched));
@@ -207,12 +205,13 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
         out.angle[i] = static_cast<std::uint8_t>(std::lround(m.angle * 256.0F / kTwoPi) & 0xFF);
         out.type[i] = m.type == MinutiaType::Bifurcation ? 1 : 0;
     }
-    finishPreparing(out);
+    buildDescriptors(out);
+    prepareSecondPlace(out);
 }
 
 // The packed fields are already in range (the check refuses a row past the image, and a column has
 // eight bits), and the direction is already in 256 steps.
-void prepareTemplate(const PackedTemplate& t, PreparedTemplate& out) {
+void prepareFirstPlace(const PackedTemplate& t, PreparedTemplate& out) {
     static_assert(kWidth == 256, "a packed column is any byte");
     out.count = t.empty ? 0 : std::min(t.count, kMaxMatched);
     std::fill(out.descriptor.begin(), out.descriptor.begin() + out.count, Descriptor{});
@@ -224,7 +223,12 @@ void prepareTemplate(const PackedTemplate& t, PreparedTemplate& out) {
         out.angle[i] = packedDirection(w);
         out.type[i] = packedBifurcation(w) ? 1 : 0;
     }
-    finishPreparing(out);
+    buildDescriptors(out);
+}
+
+void prepareTemplate(const PackedTemplate& t, PreparedTemplate& out) {
+    prepareFirstPlace(t, out);
+    prepareSecondPlace(out);
 }
 
 int compareContent(const PreparedTemplate& a, const PreparedTemplate& b) {

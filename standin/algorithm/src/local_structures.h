@@ -88,9 +88,21 @@ struct PreparedTemplate {
 void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out);
 void prepareTemplate(const PackedTemplate& t, PreparedTemplate& out);
 
+// The same in two steps, for a search, where about half the gallery templates go first in their
+// comparison: every field but the anchors' columns and the nearby bands, which a comparison reads of
+// the template it puts second only; then those, once the template is put second (see goesFirst).
+// Until the second step they hold whatever was there before.
+void prepareFirstPlace(const PackedTemplate& t, PreparedTemplate& out);
+void prepareSecondPlace(PreparedTemplate& p);
+
 // A total order on prepared content, so that a comparison can put its pair in one canonical order and
 // be exactly symmetric. Negative, zero or positive like memcmp.
 int compareContent(const PreparedTemplate& a, const PreparedTemplate& b);
+
+// Whether x goes first when compared with y (the canonical order; y first when false).
+inline bool goesFirst(const PreparedTemplate& x, const PreparedTemplate& y) {
+    return compareContent(x, y) <= 0;
+}
 
 // Share of set bits the two descriptors have in common, 0..1 (Dice coefficient).
 inline float descriptorSimilarity(const PreparedTemplate& a, int i, const PreparedTemplate& b, int j) {

@@ -561,7 +561,7 @@ float calibrateSimilarity(float raw, int paired) {
 }
 
 MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate& second) {
-    const bool inOrder = compareContent(first, second) <= 0;
+    const bool inOrder = goesFirst(first, second);
     const PreparedTemplate& a = inOrder ? first : second;
     const PreparedTemplate& b = inOrder ? second : first;
     MatchDetail detail;

@@ -15,6 +15,7 @@ constexpr int kEntries = 4;
 
 struct Entry {
     bool valid = false;
+    bool secondPlaceReady = false;  // see prepareSecondPlace
     std::uint64_t lastUse = 0;
     std::array<std::uint8_t, kTemplateSize> bytes{};
     PreparedTemplate prepared;
@@ -41,7 +42,8 @@ struct Cache {
         }
         Entry& slot = entries[victim];
         slot.valid = false;  // stays invalid if preparing throws
-        prepareTemplate(checked, slot.prepared);
+        prepareFirstPlace(checked, slot.prepared);
+        slot.secondPlaceReady = false;
         std::memcpy(slot.bytes.data(), bytes, kTemplateSize);
         slot.valid = true;
         slot.lastUse = ++clock;
@@ -60,8 +62,16 @@ bool preparePair(const std::uint8_t* first, const std::uint8_t* second, const Pr
     if (slotA < 0) return false;
     const int slotB = cache->find(second, slotA);
     if (slotB < 0) return false;
-    a = &cache->entries[slotA].prepared;
-    b = &cache->entries[slotB].prepared;
+    Entry& entryA = cache->entries[slotA];
+    Entry& entryB = cache->entries[slotB];
+    // Only the template the comparison puts second needs the rest of its preparation.
+    Entry& placedSecond = goesFirst(entryA.prepared, entryB.prepared) ? entryB : entryA;
+    if (!placedSecond.secondPlaceReady) {
+        prepareSecondPlace(placedSecond.prepared);
+        placedSecond.secondPlaceReady = true;
+    }
+    a = &entryA.prepared;
+    b = &entryB.prepared;
     return true;
 }
 

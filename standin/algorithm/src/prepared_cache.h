@@ -10,8 +10,9 @@
 
 namespace tervo::fpr {
 
-// Checks both 512-byte templates (layout and checksum) and returns their prepared forms, which stay
-// valid until this thread's next call. A template equal byte for byte to one seen recently is not
+// Checks both 512-byte templates (layout and checksum) and returns their prepared forms, ready for
+// matchPrepared on the two of them (the one it puts first lacks what is read of the second only),
+// which stay valid until this thread's next call. A template equal byte for byte to one seen recently is not
 // checked or prepared again. False when either template is corrupt.
 bool preparePair(const std::uint8_t* first, const std::uint8_t* second, const PreparedTemplate*& a,
                  const PreparedTemplate*& b);
