@@ -214,7 +214,7 @@ void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
         square[passed] = d2;
         partner[passed] = static_cast<std::uint8_t>(j);
         gaps[passed] = static_cast<std::uint8_t>(gap);
-        passed += (d2 <= reach2) & (gap <= kPairAngleTolerance) ? 1 : 0;
+        passed += ((d2 <= reach2) & (gap <= kPairAngleTolerance)) != 0 ? 1 : 0;
     }
     for (int k = 0; k < passed && count < capacity; ++k)
         pairs[count++] = packCandidate(std::sqrt(square[k]), inverse, gaps[k], i, partner[k]);
@@ -277,8 +277,8 @@ Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const Fl
         square[pairCount] = d2;
         pairs[pairCount] = static_cast<std::uint32_t>(gap) << 16 | static_cast<std::uint32_t>(i) << 8 |
                            static_cast<std::uint32_t>(j);
-        pairCount += (d2 <= tolerances.square[reachStep[i]]) & (gap <= kPairAngleTolerance) &
-                             (pairCount < kMaxCandidatePairs)
+        pairCount += ((d2 <= tolerances.square[reachStep[i]]) & (gap <= kPairAngleTolerance) &
+                      (pairCount < kMaxCandidatePairs)) != 0
                          ? 1
                          : 0;
         near &= near - 1;
