@@ -129,13 +129,6 @@ bool chooseEncoding(const Pixels& pixels, std::size_t budget, Encoding& chosen) 
     return chosen.quality >= 0;
 }
 
-void writeIdentityPalette(std::uint8_t* palette) {
-    for (int i = 0; i < 256; ++i) {
-        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = static_cast<std::uint8_t>(i);
-        palette[4 * i + 3] = 0;
-    }
-}
-
 }  // namespace
 
 int compressImage(const std::uint8_t* image, int ratio, std::uint8_t* out, CompressionReport& report) {
@@ -193,18 +186,8 @@ int decompressImage(const std::uint8_t* in, std::uint8_t* out) {
     int step = 0;
     if (!decodeJpeg(in + prefix, streamLength, pixels, &step)) return GA_E_FILEIILEGAL;
     if ((in[5] & kSmoothedEdges) != 0) smoothBlockEdges(pixels, step);
-    if (!bmp) {
-        std::memcpy(out, pixels.data(), kPixelCount);
-        return GA_OK;
-    }
-    std::memcpy(out, in + kFixedHeader, kBmpHeadersSize);
-    writeIdentityPalette(out + kBmpHeadersSize);
-    std::uint8_t* rows = out + kBmpHeaderSize;
-    for (int row = 0; row < kHeight; ++row) {
-        const int target = form == ImageForm::BmpBottomUp ? kHeight - 1 - row : row;
-        std::memcpy(rows + static_cast<std::size_t>(target) * kWidth,
-                    pixels.data() + static_cast<std::size_t>(row) * kWidth, kWidth);
-    }
+    if (bmp) std::memcpy(out, in + kFixedHeader, kBmpHeadersSize);
+    writePixels(pixels, form, out);
     return GA_OK;
 }
 

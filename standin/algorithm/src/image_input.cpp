@@ -69,6 +69,27 @@ int decodeImage(const std::uint8_t* buffer, DecodedImage& out) {
     return GA_OK;
 }
 
+void writeIdentityPalette(std::uint8_t* palette) {
+    for (int i = 0; i < 256; ++i) {
+        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = static_cast<std::uint8_t>(i);
+        palette[4 * i + 3] = 0;
+    }
+}
+
+void writePixels(const Pixels& pixels, ImageForm form, std::uint8_t* buffer) {
+    if (form == ImageForm::Raw) {
+        std::memcpy(buffer, pixels.data(), kPixelCount);
+        return;
+    }
+    writeIdentityPalette(buffer + kBmpHeaderSize - 256 * 4);
+    std::uint8_t* rows = buffer + kBmpHeaderSize;
+    for (int row = 0; row < kHeight; ++row) {
+        const int target = form == ImageForm::BmpBottomUp ? kHeight - 1 - row : row;
+        std::memcpy(rows + static_cast<std::size_t>(target) * kWidth,
+                    pixels.data() + static_cast<std::size_t>(row) * kWidth, kWidth);
+    }
+}
+
 Pixels movedImage(const Pixels& in, int offset) {
     if (offset == 0) return in;
     Pixels out;

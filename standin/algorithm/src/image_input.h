@@ -32,6 +32,14 @@ bool parseBmpHeader(const std::uint8_t* buffer, ImageForm& form);
 // Reads at most kBmpFileSize bytes.
 int decodeImage(const std::uint8_t* buffer, DecodedImage& out);
 
+// The 256-entry palette (4 bytes an entry) that maps each pixel value to its own gray level.
+void writeIdentityPalette(std::uint8_t* palette);
+
+// Writes gray levels into a buffer of the given form: a raw image as it is; a BMP's rows in its row
+// order after its headers, which must already be in place, with the identity palette that gray levels
+// stand for. Writes at most kBmpFileSize bytes.
+void writePixels(const Pixels& pixels, ImageForm form, std::uint8_t* buffer);
+
 // The image moved `offset` pixels right and down, the first rows and columns repeated: the same print
 // as a capture a little off would give it, with the 8x8 block grids of the codec and the extractor
 // falling elsewhere on it.

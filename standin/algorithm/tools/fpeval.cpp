@@ -51,20 +51,7 @@ double seconds(Clock::time_point a, Clock::time_point b) {
 void shiftInPlace(ImageBuffer& image, int shift) {
     DecodedImage decoded;
     if (shift == 0 || decodeImage(image.data(), decoded) != GA_OK) return;
-    const Pixels moved = movedImage(decoded.pixels, shift);
-    if (decoded.form == ImageForm::Raw) {
-        std::copy(moved.begin(), moved.end(), image.begin());
-        return;
-    }
-    std::uint8_t* palette = image.data() + kBmpHeaderSize - 1024;
-    for (int i = 0; i < 256; ++i) {
-        palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = static_cast<std::uint8_t>(i);
-        palette[4 * i + 3] = 0;
-    }
-    for (int row = 0; row < kHeight; ++row) {
-        const int target = decoded.form == ImageForm::BmpBottomUp ? kHeight - 1 - row : row;
-        std::copy_n(moved.begin() + row * kWidth, kWidth, image.begin() + kBmpHeaderSize + target * kWidth);
-    }
+    writePixels(movedImage(decoded.pixels, shift), decoded.form, image.data());
 }
 
 std::vector<FeatureTemplate> extractAll(const std::vector<ImageBuffer>& images, double& msPerImage) {
