@@ -1,8 +1,10 @@
 // Minutiae matching in two stages. Local stage: the most similar pairs of neighbourhood descriptors
-// (see local_structures.h) are candidate correspondences. Global stage: each candidate aligns the two
-// sets, a one-to-one pairing with distortion-tolerant bounds consolidates it, and the pairing is scored
-// against the minutiae that lie in the other print's foreground. The best consolidation gives the
-// similarity.
+// (see local_structures.h) are candidate correspondences, and each candidate gets one vote from every
+// other candidate that agrees with the alignment it implies. A pair of prints whose candidates are
+// neither supported nor close ends there, with similarity 0. Global stage: the best-supported
+// candidates align the two sets, a one-to-one pairing with distortion-tolerant bounds consolidates
+// each, and the pairing is scored against the minutiae that lie in the other print's foreground. The
+// best consolidation, weighted by the votes, gives the similarity.
 #ifndef TERVO_FPR_MATCHER_H
 #define TERVO_FPR_MATCHER_H
 
@@ -13,7 +15,8 @@ namespace tervo::fpr {
 
 struct MatchDetail {
     float similarity = 0.0F;         // calibrated, in [0, 1]
-    float raw = 0.0F;                // paired share m^2 / (overlap_a * overlap_b), shrunk for small sets
+    float raw = 0.0F;                // paired share m^2 / (overlap_a * overlap_b), shrunk for small
+                                     // sets, times the alignment support factor
     int paired = 0;                  // minutiae paired in the best alignment
     int overlapA = 0, overlapB = 0;  // minutiae of each print inside the other's foreground there
     float support = 0.0F;            // descriptor similarity summed over the paired minutiae
