@@ -573,12 +573,12 @@ float leadingDice(const std::array<Candidate, kCandidates>& best, int count) {
 
 float calibrateSimilarity(float raw, int paired) {
     if (paired < kMinPaired) return 0.0F;
-    // Piecewise linear. kThreshold becomes the verification threshold 0.6: it lies a tenth above the
-    // raw score that one impostor pair in 10,000 reaches on generated prints (0.118 over 100 fingers),
+    // Piecewise linear. kThreshold becomes the verification threshold 0.6: it lies 3 % above the raw
+    // score that one impostor pair in 10,000 reaches on generated prints (0.118 over 100 fingers),
     // whose impostors score highest of every set measured (real prints' impostors stay below 0.085).
     // A raw score of kFullMatch, about what a template of 25 or more minutiae with full support scores
     // against itself, becomes 1.
-    constexpr float kThreshold = 0.13F;
+    constexpr float kThreshold = 0.121F;
     constexpr float kFullMatch = 0.65F;
     const float s = raw < kThreshold ? 0.6F * raw / kThreshold
                                      : 0.6F + 0.4F * (raw - kThreshold) / (kFullMatch - kThreshold);
