@@ -123,23 +123,29 @@ inline void markNeighbour(const Tables& t, Descriptor& d, std::uint16_t cell, st
     orTwoBytes(window + s.high, cells);
 }
 
-// One pass of a least-significant-digit radix sort of minutiae by height: `from` (or the minutiae in
-// index order when null) reordered stably by the digit of kLowHeightBits bits at `shift`.
-constexpr int kLowHeightBits = 5;
-constexpr int kDigitBuckets = 1 << kLowHeightBits;
-static_assert(kHeight <= kDigitBuckets * kDigitBuckets, "two digits hold every height");
+// Minutiae in order of height, ties in order of index: each one's place is the number of minutiae
+// before it, counted eight keys (height and index) at a time. A comparison sort of a few dozen keys
+// mispredicts a branch at about every other step, and a radix sort's counters wait on one another;
+// this has neither.
+typedef std::int16_t KeyLanes __attribute__((vector_size(16)));
+constexpr int kKeyLanes = 8;
+static_assert(kMaxMatched % kKeyLanes == 0, "keys fill whole vectors");
+static_assert(kHeight * kMaxMatched <= 0x7FFF, "a key fits 15 bits");
 
-void stableSortByDigit(const std::array<std::int16_t, kMaxMatched>& height, int count, int shift,
-                       const std::uint8_t* from, std::array<std::uint8_t, kMaxMatched>& to) {
-    std::array<int, kDigitBuckets + 1> start{};
-    for (int k = 0; k < count; ++k) {
-        const int i = from != nullptr ? from[k] : k;
-        ++start[(height[i] >> shift & (kDigitBuckets - 1)) + 1];
-    }
-    for (int d = 0; d < kDigitBuckets; ++d) start[d + 1] += start[d];
-    for (int k = 0; k < count; ++k) {
-        const int i = from != nullptr ? from[k] : k;
-        to[start[height[i] >> shift & (kDigitBuckets - 1)]++] = static_cast<std::uint8_t>(i);
+void sortByHeight(const std::array<std::int16_t, kMaxMatched>& height, int count,
+                  std::array<std::uint8_t, kMaxMatched>& byHeight) {
+    std::array<KeyLanes, kMaxMatched / kKeyLanes> keys;
+    keys.fill(KeyLanes{} + 0x7FFF);  // after every minutia
+    for (int i = 0; i < count; ++i)
+        keys[i / kKeyLanes][i % kKeyLanes] = static_cast<std::int16_t>(height[i] * kMaxMatched + i);
+    const int vectors = (count + kKeyLanes - 1) / kKeyLanes;
+    for (int i = 0; i < count; ++i) {
+        const std::int16_t own = keys[i / kKeyLanes][i % kKeyLanes];
+        KeyLanes before{};
+        for (int w = 0; w < vectors; ++w) before -= keys[w] < own;  // a lane where it holds is -1
+        int place = 0;
+        for (int lane = 0; lane < kKeyLanes; ++lane) place += before[lane];
+        byHeight[place] = static_cast<std::uint8_t>(i);
     }
 }
 
@@ -149,12 +155,8 @@ void stableSortByDigit(const std::array<std::int16_t, kMaxMatched>& height, int 
 // time) and then marked.
 void buildDescriptors(PreparedTemplate& p) {
     const Tables& t = tables();
-    // Minutiae in order of height, ties in order of index: a stable radix sort on the height, low bits
-    // first. A comparison sort of a few dozen keys mispredicts a branch at about every other step,
-    // which cost a quarter of the whole preparation; this one has no data-dependent branch.
-    std::array<std::uint8_t, kMaxMatched> byLow, byHeight;
-    stableSortByDigit(p.y, p.count, 0, nullptr, byLow);
-    stableSortByDigit(p.y, p.count, kLowHeightBits, byLow.data(), byHeight);
+    std::array<std::uint8_t, kMaxMatched> byHeight;
+    sortByHeight(p.y, p.count, byHeight);
     // Positions in that order, side by side, for the pair loop: the column, and the row's first entry in
     // the offset table, so that a pair's entry is a difference and a look-up away.
     std::array<int, kMaxMatched> sortedX, sortedRow;
