@@ -12,15 +12,13 @@ namespace {
 constexpr std::uint8_t kMagic[4] = {'T', 'V', 'F', 'T'};
 constexpr std::uint8_t kVersion = 1;
 constexpr std::uint8_t kFlagEmpty = 0x01;
-constexpr std::size_t kMaskOffset = 16;
 constexpr std::size_t kMaskBytes = (kMaskBits + 7) / 8;
-constexpr std::size_t kMinutiaeOffset = 64;
-constexpr std::size_t kMinutiaSize = 4;
 constexpr std::size_t kChecksumOffset = kTemplateSize - 4;
 constexpr float kTwoPi = 6.28318530717959F;
 
-static_assert(kMaskOffset + kMaskBytes <= kMinutiaeOffset, "mask overflow");
-static_assert(kMinutiaeOffset + kMinutiaSize * kMaxTemplateMinutiae <= kChecksumOffset, "template overflow");
+static_assert(kTemplateMaskOffset + kMaskBytes <= kTemplateMinutiaeOffset, "mask overflow");
+static_assert(kTemplateMinutiaeOffset + kTemplateMinutiaSize * kMaxTemplateMinutiae <= kChecksumOffset,
+              "template overflow");
 
 std::uint32_t quantiseAngle(float angle) {
     const long q = std::lround(angle / kTwoPi * 256.0F);
@@ -63,35 +61,28 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
     out[10] = t.periodTenths;
     if (!t.empty) {
         for (int i = 0; i < kMaskBits; ++i) {
-            if (t.mask[i]) out[kMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
+            if (t.mask[i]) out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
         }
     }
     for (std::size_t i = 0; i < count; ++i)
-        writeLe32(out + kMinutiaeOffset + i * kMinutiaSize, packMinutia(t.minutiae[i]));
+        writeLe32(out + kTemplateMinutiaeOffset + i * kTemplateMinutiaSize, packMinutia(t.minutiae[i]));
     writeLe32(out + kChecksumOffset, crc32(out, kChecksumOffset));
-}
-
-std::uint32_t PackedTemplate::minutia(int i) const {
-    return readLe32(bytes + kMinutiaeOffset + static_cast<std::size_t>(i) * kMinutiaSize);
-}
-
-std::uint16_t PackedTemplate::maskRow(int row) const {
-    static_assert(kMaskColumns == 16, "a mask row is two bytes");
-    return readLe16(bytes + kMaskOffset + static_cast<std::size_t>(row) * 2);
 }
 
 bool checkTemplate(const std::uint8_t* in, PackedTemplate& out) {
     if (std::memcmp(in, kMagic, 4) != 0 || in[4] != kVersion) return false;
     if (readLe32(in + kChecksumOffset) != crc32(in, kChecksumOffset)) return false;
-    if ((in[5] & ~kFlagEmpty) != 0 || !allZero(in + 11, 5) || !allZero(in + kMaskOffset + kMaskBytes, 2))
+    if ((in[5] & ~kFlagEmpty) != 0 || !allZero(in + 11, 5) ||
+        !allZero(in + kTemplateMaskOffset + kMaskBytes, 2))
         return false;
     if constexpr (kMaskBits % 8 != 0) {
-        if ((in[kMaskOffset + kMaskBytes - 1] >> (kMaskBits % 8)) != 0) return false;  // bits past the grid
+        if ((in[kTemplateMaskOffset + kMaskBytes - 1] >> (kMaskBits % 8)) != 0)
+            return false;  // bits past the grid
     }
     const std::size_t count = in[9];
     out.empty = (in[5] & kFlagEmpty) != 0;
     if (count > kMaxTemplateMinutiae || (out.empty && count != 0) || in[8] > 100) return false;
-    const std::size_t used = kMinutiaeOffset + count * kMinutiaSize;
+    const std::size_t used = kTemplateMinutiaeOffset + count * kTemplateMinutiaSize;
     if (!allZero(in + used, kChecksumOffset - used)) return false;
     out.bytes = in;
     out.count = static_cast<int>(count);
@@ -109,7 +100,7 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
     out.scannerType = in[7];
     out.quality = in[8];
     out.periodTenths = in[10];
-    for (int i = 0; i < kMaskBits; ++i) out.mask[i] = (in[kMaskOffset + i / 8] >> (i % 8)) & 1U;
+    for (int i = 0; i < kMaskBits; ++i) out.mask[i] = (in[kTemplateMaskOffset + i / 8] >> (i % 8)) & 1U;
     out.minutiae.resize(static_cast<std::size_t>(packed.count));
     for (int i = 0; i < packed.count; ++i) {
         const std::uint32_t w = packed.minutia(i);

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "checksum.h"
 #include "minutiae.h"
 
 namespace tervo::fpr {
@@ -34,6 +35,10 @@ constexpr int kMaskCell = 16;
 constexpr int kMaskColumns = 16;
 constexpr int kMaskRows = 23;
 constexpr int kMaskBits = kMaskColumns * kMaskRows;
+// Where the mask and the minutiae start in the stored bytes (see the layout above).
+constexpr std::size_t kTemplateMaskOffset = 16;
+constexpr std::size_t kTemplateMinutiaeOffset = 64;
+constexpr std::size_t kTemplateMinutiaSize = 4;
 
 struct FeatureTemplate {
     bool empty = false;
@@ -62,14 +67,22 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out);
 
 // A template checked like decodeTemplate but read in place: matching needs only the minutiae's
 // positions, directions and types and the mask, and a search reads one template per comparison, so it
-// skips the unpacking into a FeatureTemplate (and its allocation).
+// skips the unpacking into a FeatureTemplate (and its allocation). The readers are inline: a gallery
+// template's preparation calls them once per minutia and mask row.
 struct PackedTemplate {
     bool empty = false;
     int count = 0;
     const std::uint8_t* bytes = nullptr;
 
-    std::uint32_t minutia(int i) const;    // the packed word, fields below
-    std::uint16_t maskRow(int row) const;  // bit c for column c
+    // The packed word, fields below.
+    std::uint32_t minutia(int i) const {
+        return readLe32(bytes + kTemplateMinutiaeOffset + static_cast<std::size_t>(i) * kTemplateMinutiaSize);
+    }
+    // Bit c for column c.
+    std::uint16_t maskRow(int row) const {
+        static_assert(kMaskColumns == 16, "a mask row is two bytes");
+        return readLe16(bytes + kTemplateMaskOffset + static_cast<std::size_t>(row) * 2);
+    }
 };
 bool checkTemplate(const std::uint8_t* in, PackedTemplate& out);
 

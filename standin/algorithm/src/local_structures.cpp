@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace tervo::fpr {
 namespace {
@@ -33,18 +34,28 @@ struct BinPair {
     std::uint8_t low = 0, high = 0;
 };
 
+// A descriptor's bytes are sector-major: byte s * kRings + r holds the direction cells of ring r in
+// sector s, so the two adjacent rings a neighbour marks in a sector are two adjacent bytes, marked with
+// one 16-bit OR. (The order of the bytes changes no count of shared bits.)
+static_assert(kRings >= 2, "a window spans two rings");
+
 // Everything about a neighbour that depends only on its offset, for offsets downwards (pairs are
-// walked by height): where its two distance rings start in a descriptor (none when out of reach) and
-// its absolute bearing in 256 steps, packed in 16 bits so the whole table stays in the first-level
-// cache. The outer ring is the inner one or the next, so it is one bit: a step of one ring's bytes.
-// The angular bins depend on 256-step differences only.
+// walked by height): whether it is within reach, the window of two rings it marks in a sector (its
+// first ring, and which of its two bytes are marked) and its absolute bearing in 256 steps, packed in
+// 16 bits so the whole table stays in the first-level cache. The angular bins depend on 256-step
+// differences only.
 struct Tables {
     static constexpr std::uint16_t kReached = 0x8000;
-    static constexpr int kRingStart = 9;  // bits 9..14: first byte of the inner ring
-    static constexpr int kNextRing = 8;   // bit 8: the outer ring is the next one
+    static constexpr int kWindowShift = 10;  // bits 10..12: the window's first ring
+    static constexpr int kMarkedShift = 8;   // bits 8..9: its bytes marked, the first one in bit 8
     std::array<std::uint16_t, (kOffsetReach + 1) * kOffsetSide> offset{};
-    std::array<BinPair, 256> sector{};
-    std::array<std::uint8_t, 256> turnMask{};
+    // The column of the offset table for a horizontal offset dx, at dx + kWidth - 1: offsets beyond
+    // reach land on the edge columns, which are out of reach at every height.
+    std::array<std::uint8_t, 2 * kWidth - 1> column{};
+    std::array<BinPair, 256> sectorStart{};  // the two sectors' first bytes
+    // The direction cells, as a 16-bit mask, for each set of marked bytes of a window (the high bits of
+    // the index) and each relative direction.
+    std::array<std::uint16_t, 4 * 256> turnMask{};
 
     Tables() {
         for (int dy = 0; dy <= kOffsetReach; ++dy) {
@@ -53,23 +64,36 @@ struct Tables {
                 if (d2 < 1 || d2 > kDescriptorRadius * kDescriptorRadius) continue;
                 BinPair ring;
                 twoBins(std::sqrt(static_cast<float>(d2)) / kRingWidth, kRings, false, ring.low, ring.high);
+                // The rings are one ring or two adjacent ones; only the outermost starts its window one
+                // ring lower.
+                const int window = std::min<int>(ring.low, kRings - 2);
+                const unsigned marked = 1U << (ring.low - window) | 1U << (ring.high - window);
                 const float a = std::atan2(static_cast<float>(dy), static_cast<float>(dx));
                 const unsigned bearing = static_cast<unsigned>(std::lround(a * 256.0F / kTwoPi)) & 0xFFU;
-                offset[dy * kOffsetSide + dx + kOffsetReach] =
-                    static_cast<std::uint16_t>(kReached | ring.low * kBearings << kRingStart |
-                                               (ring.high - ring.low) << kNextRing | bearing);
+                offset[dy * kOffsetSide + dx + kOffsetReach] = static_cast<std::uint16_t>(
+                    kReached | window << kWindowShift | marked << kMarkedShift | bearing);
             }
         }
+        for (int dx = -(kWidth - 1); dx < kWidth; ++dx) {
+            column[dx + kWidth - 1] =
+                static_cast<std::uint8_t>(std::clamp(dx, -kOffsetReach, kOffsetReach) + kOffsetReach);
+        }
         for (int s = 0; s < 256; ++s) {
-            twoBins(s * (kBearings / 256.0F), kBearings, true, sector[s].low, sector[s].high);
-            BinPair turn;
+            BinPair sector, turn;
+            twoBins(s * (kBearings / 256.0F), kBearings, true, sector.low, sector.high);
+            sectorStart[s].low = static_cast<std::uint8_t>(sector.low * kRings);
+            sectorStart[s].high = static_cast<std::uint8_t>(sector.high * kRings);
             twoBins(s * (kTurns / 256.0F), kTurns, true, turn.low, turn.high);
-            turnMask[s] = static_cast<std::uint8_t>(1U << turn.low | 1U << turn.high);
+            const unsigned cells = 1U << turn.low | 1U << turn.high;
+            for (unsigned marked = 0; marked < 4; ++marked) {
+                turnMask[marked << 8 | s] = static_cast<std::uint16_t>(((marked & 1U) != 0 ? cells : 0) |
+                                                                       ((marked & 2U) != 0 ? cells << 8 : 0));
+            }
         }
     }
 };
 
-static_assert((kRings - 1) * kBearings < 64, "a ring's first byte is packed in six bits");
+static_assert(kRings <= 8, "a window's first ring is packed in three bits");
 
 const Tables& tables() {
     static const Tables t;
@@ -79,38 +103,49 @@ const Tables& tables() {
 // With eight direction cells, the cells of one (ring, sector) are one byte of the descriptor, and a
 // neighbour's two adjacent direction cells are one byte mask.
 static_assert(kTurns == 8, "one byte of direction cells per ring and sector");
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a window's first byte is its low byte");
 
-// Marks a neighbour in p's descriptor: rings from the offset, sector from the bearing relative to p's
+inline void orTwoBytes(std::uint8_t* at, std::uint16_t mask) {
+    std::uint16_t bytes;
+    std::memcpy(&bytes, at, sizeof bytes);
+    bytes = static_cast<std::uint16_t>(bytes | mask);
+    std::memcpy(at, &bytes, sizeof bytes);
+}
+
+// Marks a neighbour in p's descriptor: rings from the offset, sectors from the bearing relative to p's
 // direction, cells from the neighbour's direction relative to p's.
 inline void markNeighbour(const Tables& t, Descriptor& d, std::uint16_t cell, std::uint8_t relativeBearing,
                           std::uint8_t turn) {
-    const BinPair s = t.sector[relativeBearing];
-    const std::uint8_t cells = t.turnMask[turn];
-    std::uint8_t* inner = reinterpret_cast<std::uint8_t*>(d.data()) + (cell >> Tables::kRingStart & 0x3F);
-    std::uint8_t* outer = inner + (cell >> Tables::kNextRing & 1) * kBearings;
-    inner[s.low] |= cells;
-    inner[s.high] |= cells;
-    outer[s.low] |= cells;
-    outer[s.high] |= cells;
+    const BinPair s = t.sectorStart[relativeBearing];
+    const std::uint16_t cells = t.turnMask[(cell >> Tables::kMarkedShift & 3U) << 8 | turn];
+    std::uint8_t* window = reinterpret_cast<std::uint8_t*>(d.data()) + (cell >> Tables::kWindowShift & 7U);
+    orTwoBytes(window + s.low, cells);
+    orTwoBytes(window + s.high, cells);
 }
 
-// One pass of a least-significant-digit radix sort of minutiae by height: `from` (or the minutiae in
-// index order when null) reordered stably by the digit of kLowHeightBits bits at `shift`.
-constexpr int kLowHeightBits = 5;
-constexpr int kDigitBuckets = 1 << kLowHeightBits;
-static_assert(kHeight <= kDigitBuckets * kDigitBuckets, "two digits hold every height");
+// Minutiae in order of height, ties in order of index: each one's place is the number of minutiae
+// before it, counted eight keys (height and index) at a time. A comparison sort of a few dozen keys
+// mispredicts a branch at about every other step, and a radix sort's counters wait on one another;
+// this has neither.
+typedef std::int16_t KeyLanes __attribute__((vector_size(16)));
+constexpr int kKeyLanes = 8;
+static_assert(kMaxMatched % kKeyLanes == 0, "keys fill whole vectors");
+static_assert(kHeight * kMaxMatched <= 0x7FFF, "a key fits 15 bits");
 
-void stableSortByDigit(const std::array<std::int16_t, kMaxMatched>& height, int count, int shift,
-                       const std::uint8_t* from, std::array<std::uint8_t, kMaxMatched>& to) {
-    std::array<int, kDigitBuckets + 1> start{};
-    for (int k = 0; k < count; ++k) {
-        const int i = from != nullptr ? from[k] : k;
-        ++start[(height[i] >> shift & (kDigitBuckets - 1)) + 1];
-    }
-    for (int d = 0; d < kDigitBuckets; ++d) start[d + 1] += start[d];
-    for (int k = 0; k < count; ++k) {
-        const int i = from != nullptr ? from[k] : k;
-        to[start[height[i] >> shift & (kDigitBuckets - 1)]++] = static_cast<std::uint8_t>(i);
+void sortByHeight(const std::array<std::int16_t, kMaxMatched>& height, int count,
+                  std::array<std::uint8_t, kMaxMatched>& byHeight) {
+    std::array<KeyLanes, kMaxMatched / kKeyLanes> keys;
+    keys.fill(KeyLanes{} + 0x7FFF);  // after every minutia
+    for (int i = 0; i < count; ++i)
+        keys[i / kKeyLanes][i % kKeyLanes] = static_cast<std::int16_t>(height[i] * kMaxMatched + i);
+    const int vectors = (count + kKeyLanes - 1) / kKeyLanes;
+    for (int i = 0; i < count; ++i) {
+        const std::int16_t own = keys[i / kKeyLanes][i % kKeyLanes];
+        KeyLanes before{};
+        for (int w = 0; w < vectors; ++w) before -= keys[w] < own;  // a lane where it holds is -1
+        int place = 0;
+        for (int lane = 0; lane < kKeyLanes; ++lane) place += before[lane];
+        byHeight[place] = static_cast<std::uint8_t>(i);
     }
 }
 
@@ -120,30 +155,28 @@ void stableSortByDigit(const std::array<std::int16_t, kMaxMatched>& height, int 
 // time) and then marked.
 void buildDescriptors(PreparedTemplate& p) {
     const Tables& t = tables();
-    // Minutiae in order of height, ties in order of index: a stable radix sort on the height, low bits
-    // first. A comparison sort of a few dozen keys mispredicts a branch at about every other step,
-    // which cost a quarter of the whole preparation; this one has no data-dependent branch.
-    std::array<std::uint8_t, kMaxMatched> byLow, byHeight;
-    stableSortByDigit(p.y, p.count, 0, nullptr, byLow);
-    stableSortByDigit(p.y, p.count, kLowHeightBits, byLow.data(), byHeight);
-    // Positions in that order, side by side, for the pair loop.
-    std::array<std::int16_t, kMaxMatched> sortedX, sortedY;
+    std::array<std::uint8_t, kMaxMatched> byHeight;
+    sortByHeight(p.y, p.count, byHeight);
+    // Positions in that order, side by side, for the pair loop: the column, and the row's first entry in
+    // the offset table, so that a pair's entry is a difference and a look-up away.
+    std::array<int, kMaxMatched> sortedX, sortedRow;
     for (int u = 0; u < p.count; ++u) {
         sortedX[u] = p.x[byHeight[u]];
-        sortedY[u] = p.y[byHeight[u]];
+        sortedRow[u] = p.y[byHeight[u]] * kOffsetSide;
     }
+    const std::uint8_t* columnOf = t.column.data() + kWidth - 1;
     // A pair in reach: the offset's cell, then both places in height order, in one integer.
     std::array<std::uint32_t, kMaxMatched * kMaxMatched / 2 + 1> near;
     int nearCount = 0;
     for (int u = 0; u < p.count; ++u) {
+        const int rowU = sortedRow[u], xU = sortedX[u];
+        const std::uint32_t placeU = static_cast<std::uint32_t>(u) << 8;
         for (int v = u + 1; v < p.count; ++v) {
-            const int dy = sortedY[v] - sortedY[u];  // never negative
-            if (dy > kDescriptorRadius) break;
-            // A clamped offset lies on the table's edge, which is out of reach.
-            const int dx = std::clamp(sortedX[v] - sortedX[u], -kOffsetReach, kOffsetReach);
-            const std::uint32_t cell = t.offset[dy * kOffsetSide + dx + kOffsetReach];
-            near[nearCount] = cell << 16 | static_cast<std::uint32_t>(u) << 8 | static_cast<std::uint32_t>(v);
-            nearCount += (cell & Tables::kReached) != 0 ? 1 : 0;
+            const int rows = sortedRow[v] - rowU;  // never negative
+            if (rows > kDescriptorRadius * kOffsetSide) break;
+            const std::uint32_t cell = t.offset[rows + columnOf[sortedX[v] - xU]];
+            near[nearCount] = cell << 16 | placeU | static_cast<std::uint32_t>(v);
+            nearCount += static_cast<int>(cell / Tables::kReached);
         }
     }
     for (int k = 0; k < nearCount; ++k) {
@@ -157,6 +190,8 @@ void buildDescriptors(PreparedTemplate& p) {
     }
     for (int i = 0; i < p.count; ++i) {
         int bits = 0;
+        // Unrolled, the nine counts add up as a tree rather than one chain.
+#pragma GCC unroll 9
         for (std::uint64_t w : p.descriptor[i]) bits += __builtin_popcountll(w);
         p.bitCount[i] = static_cast<std::uint16_t>(bits);
     }
