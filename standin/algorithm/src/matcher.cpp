@@ -585,7 +585,7 @@ float calibrateSimilarity(float raw, int paired) {
     return std::clamp(s, 0.0F, 1.0F);
 }
 
-MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate& second) {
+MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate& second, bool withSupport) {
     const bool inOrder = goesFirst(first, second);
     const PreparedTemplate& a = inOrder ? first : second;
     const PreparedTemplate& b = inOrder ? second : first;
@@ -618,7 +618,7 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
         detail.paired = winner.pairing.paired;
         detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB);
     }
-    for (int k = 0; k < winner.pairing.paired && detail.raw > 0.0F; ++k)
+    for (int k = 0; withSupport && k < winner.pairing.paired && detail.raw > 0.0F; ++k)
         detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);
     detail.raw *= 1.0F + kVoteWeight * static_cast<float>(std::min(votes, kMaxVotes));
     detail.similarity = calibrateSimilarity(detail.raw, detail.paired);
@@ -629,7 +629,7 @@ MatchDetail matchTemplates(const FeatureTemplate& a, const FeatureTemplate& b) {
     PreparedTemplate pa, pb;
     prepareTemplate(a, pa);
     prepareTemplate(b, pb);
-    return matchPrepared(pa, pb);
+    return matchPrepared(pa, pb, true);
 }
 
 }  // namespace tervo::fpr

@@ -23,10 +23,11 @@ struct MatchDetail {
 };
 
 // Symmetric by construction: the pair is put into a canonical order first. Empty templates or sets
-// too small to align give 0. Allocates nothing.
-MatchDetail matchPrepared(const PreparedTemplate& a, const PreparedTemplate& b);
+// too small to align give 0. Allocates nothing. `support` is only summed when asked for: it serves the
+// study of scores, and a search call has no use for it.
+MatchDetail matchPrepared(const PreparedTemplate& a, const PreparedTemplate& b, bool withSupport = false);
 
-// Prepares both templates and matches them.
+// Prepares both templates and matches them, support included.
 MatchDetail matchTemplates(const FeatureTemplate& a, const FeatureTemplate& b);
 
 // Maps the raw score onto the similarity scale whose 0.6 is the verification threshold.
