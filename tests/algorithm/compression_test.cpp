@@ -228,6 +228,16 @@ TEST(MinutiaRecovery, DirectionsWrapAroundAndTypesMayTradePlaces) {
     EXPECT_EQ(minutiaRecovery(original, {minutiaAt(80, 80, 3.2F)}), -1) << "the opposite direction";
 }
 
+TEST(MinutiaRecovery, SharedMinutiaeCountTheShareOfExtractionsThatFoundThem) {
+    const Minutia everywhere = minutiaAt(50, 50, 1.0F), once = minutiaAt(100, 100, 2.0F);
+    const Minutia nowhere = minutiaAt(150, 150, 3.0F);
+    const std::vector<std::vector<Minutia>> extractions = {
+        {everywhere, once}, {minutiaAt(53, 48, 1.2F)}, {minutiaAt(50, 51, 0.9F)}, {minutiaAt(44, 50, 1.0F)}};
+    EXPECT_FLOAT_EQ(minutiaeLikelyShared({everywhere, once, nowhere}, extractions), 1.0F + 0.25F + 0.0F);
+    EXPECT_FLOAT_EQ(minutiaeLikelyShared({}, extractions), 0.0F);
+    EXPECT_FLOAT_EQ(minutiaeLikelyShared({everywhere}, {}), 0.0F);
+}
+
 // The compressor chooses among table shapes and the smoothing of block edges by the judge's merit;
 // whatever it chooses must never judge worse than the library's standard table at the same budget,
 // decoded either way.

@@ -125,5 +125,15 @@ TEST(ImageInput, MovedImageShiftsRightAndDownRepeatingTheFirstRowsAndColumns) {
     }
 }
 
+TEST(ImageInput, MovedImageMovesEachAxisByItsOwnOffset) {
+    const Pixels in = testing::noiseImage(4);
+    EXPECT_EQ(movedImage(in, 0, 0), in);
+    EXPECT_EQ(movedImage(in, 2, 2), movedImage(in, 2));
+    const Pixels out = movedImage(in, 5, 1);
+    EXPECT_EQ(out[100 * kWidth + 50], in[99 * kWidth + 45]);
+    EXPECT_EQ(out[0 * kWidth + 50], in[45]) << "the first row repeated once";
+    EXPECT_EQ(out[100 * kWidth + 4], in[99 * kWidth]) << "the first column repeated five times";
+}
+
 }  // namespace
 }  // namespace tervo::fpr

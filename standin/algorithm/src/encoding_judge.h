@@ -12,12 +12,23 @@
 namespace tervo::fpr {
 
 struct Verdict {
-    float reproduced = 0.0F;  // raw match score against the original's grid-moved templates, averaged
-    int recovery = 0;         // see minutiaRecovery
+    float reproduced = 0.0F;    // raw match score against the original's grid-moved templates, averaged
+    int recovery = 0;           // see minutiaRecovery
+    float likelyPaired = 0.0F;  // see minutiaeLikelyShared
+    int restoredCount = 0;      // minutiae of the decoded image
 
     // A genuine match rests on the minutiae that come back in every impression; the recovery count
     // settles what the matcher's score leaves open. One raw-score hundredth weighs one minutia.
-    float merit() const { return 100.0F * reproduced + static_cast<float>(recovery); }
+    // The matcher's score is the square of the paired minutiae over the product of both prints'
+    // counts: a minutia the next impression will likely give too adds to the pairing, one it will not
+    // only to the count. The last term is that share for the decoded image against a partner of fixed
+    // count; it tells apart encodings that keep as much of the original but differ in which chance
+    // minutiae they add or drop, and a genuine pair near the threshold turns on exactly those.
+    float merit() const {
+        const float shared =
+            restoredCount > 0 ? likelyPaired * likelyPaired / static_cast<float>(restoredCount) : 0.0F;
+        return 100.0F * reproduced + static_cast<float>(recovery) + shared;
+    }
 };
 
 class EncodingJudge {
@@ -33,6 +44,7 @@ class EncodingJudge {
   private:
     std::vector<Minutia> original_;
     std::vector<PreparedTemplate> moved_;
+    std::vector<std::vector<Minutia>> extractions_;  // on its own grid and the moved ones, moved back
 };
 
 }  // namespace tervo::fpr

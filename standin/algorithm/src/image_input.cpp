@@ -90,15 +90,19 @@ void writePixels(const Pixels& pixels, ImageForm form, std::uint8_t* buffer) {
     }
 }
 
-Pixels movedImage(const Pixels& in, int offset) {
-    if (offset == 0) return in;
+Pixels movedImage(const Pixels& in, int right, int down) {
+    if (right == 0 && down == 0) return in;
     Pixels out;
     for (int y = 0; y < kHeight; ++y) {
-        const int from = std::clamp(y - offset, 0, kHeight - 1) * kWidth;
+        const int from = std::clamp(y - down, 0, kHeight - 1) * kWidth;
         for (int x = 0; x < kWidth; ++x)
-            out[y * kWidth + x] = in[from + std::clamp(x - offset, 0, kWidth - 1)];
+            out[y * kWidth + x] = in[from + std::clamp(x - right, 0, kWidth - 1)];
     }
     return out;
+}
+
+Pixels movedImage(const Pixels& in, int offset) {
+    return movedImage(in, offset, offset);
 }
 
 }  // namespace tervo::fpr

@@ -44,6 +44,8 @@ void writePixels(const Pixels& pixels, ImageForm form, std::uint8_t* buffer);
 // as a capture a little off would give it, with the 8x8 block grids of the codec and the extractor
 // falling elsewhere on it.
 Pixels movedImage(const Pixels& in, int offset);
+// The same, moved `right` and `down` pixels apart.
+Pixels movedImage(const Pixels& in, int right, int down);
 
 }  // namespace tervo::fpr
 

@@ -16,16 +16,16 @@ bool sameMinutia(const Minutia& a, const Minutia& b) {
     return std::fmin(turn, 2 * kPi - turn) <= kAngleReach;
 }
 
+bool presentIn(const Minutia& wanted, const std::vector<Minutia>& among) {
+    for (const Minutia& m : among) {
+        if (sameMinutia(wanted, m)) return true;
+    }
+    return false;
+}
+
 int countPresentIn(const std::vector<Minutia>& wanted, const std::vector<Minutia>& among) {
     int present = 0;
-    for (const Minutia& w : wanted) {
-        for (const Minutia& m : among) {
-            if (sameMinutia(w, m)) {
-                ++present;
-                break;
-            }
-        }
-    }
+    for (const Minutia& w : wanted) present += presentIn(w, among) ? 1 : 0;
     return present;
 }
 
@@ -35,6 +35,16 @@ int minutiaRecovery(const std::vector<Minutia>& original, const std::vector<Minu
     const int found = countPresentIn(original, restored);
     const int spurious = static_cast<int>(restored.size()) - countPresentIn(restored, original);
     return found - spurious;
+}
+
+float minutiaeLikelyShared(const std::vector<Minutia>& restored,
+                           const std::vector<std::vector<Minutia>>& extractions) {
+    if (extractions.empty()) return 0.0F;
+    int found = 0;
+    for (const Minutia& r : restored) {
+        for (const std::vector<Minutia>& e : extractions) found += presentIn(r, e) ? 1 : 0;
+    }
+    return static_cast<float>(found) / static_cast<float>(extractions.size());
 }
 
 }  // namespace tervo::fpr

@@ -14,6 +14,12 @@ namespace tervo::fpr {
 // trade places under the slightest change of contrast, and the matcher pairs them too.
 int minutiaRecovery(const std::vector<Minutia>& original, const std::vector<Minutia>& restored);
 
+// The restored minutiae another impression of the finger is expected to give too, each counting the
+// share of `extractions` (the original extracted on several block grids, in the original's
+// coordinates) that found it, by the same test as above. 0 for an empty list of extractions.
+float minutiaeLikelyShared(const std::vector<Minutia>& restored,
+                           const std::vector<std::vector<Minutia>>& extractions);
+
 }  // namespace tervo::fpr
 
 #endif
