@@ -28,10 +28,9 @@ constexpr GridOffset kGrids[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {1, 3}, {2, 6},
 }  // namespace
 
 EncodingJudge::EncodingJudge(const Pixels& original) {
-    original_ = extractFeatures(original, 0, 0).minutiae;
-    if (original_.empty()) return;
+    extractions_.push_back(extractFeatures(original, 0, 0).minutiae);
+    if (printless()) return;
     moved_.resize(kMatchedGrids);
-    extractions_.push_back(original_);
     for (std::size_t i = 1; i < std::size(kGrids); ++i) {
         const GridOffset& grid = kGrids[i];
         const FeatureTemplate t = extractFeatures(movedImage(original, grid.right, grid.down), 0, 0);
@@ -48,7 +47,7 @@ EncodingJudge::EncodingJudge(const Pixels& original) {
 Verdict EncodingJudge::judge(const Pixels& restored) const {
     const FeatureTemplate t = extractFeatures(restored, 0, 0);
     Verdict v;
-    v.recovery = minutiaRecovery(original_, t.minutiae);
+    v.recovery = minutiaRecovery(extractions_.front(), t.minutiae);
     v.likelyPaired = minutiaeLikelyShared(t.minutiae, extractions_);
     v.restoredCount = static_cast<int>(t.minutiae.size());
     if (moved_.empty()) return v;

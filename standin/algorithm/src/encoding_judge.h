@@ -37,14 +37,15 @@ class EncodingJudge {
     explicit EncodingJudge(const Pixels& original);
 
     // No minutiae in the original: every encoding is as good as any other.
-    bool printless() const { return original_.empty(); }
+    bool printless() const { return extractions_.front().empty(); }
 
     Verdict judge(const Pixels& restored) const;
 
   private:
-    std::vector<Minutia> original_;
     std::vector<PreparedTemplate> moved_;
-    std::vector<std::vector<Minutia>> extractions_;  // on its own grid and the moved ones, moved back
+    // The original's minutiae on its own grid first (the one list when there are none), then on the
+    // moved grids, moved back.
+    std::vector<std::vector<Minutia>> extractions_;
 };
 
 }  // namespace tervo::fpr
