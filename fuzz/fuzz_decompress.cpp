@@ -12,6 +12,7 @@
 
 #include "ID_Fpr.h"
 #include "checksum.h"
+#include "compression.h"
 
 namespace {
 
@@ -26,9 +27,8 @@ void reseal(std::vector<unsigned char>& c) {
     const std::size_t prefix = kFixedHeader + (form == 1 || form == 2 ? kBmpHeaders : 0);
     const std::size_t stream = tervo::fpr::readLe32(c.data() + 8);
     if (stream > kBufferSize - prefix) return;
-    const std::uint32_t head = tervo::fpr::crc32(c.data(), 16);
     tervo::fpr::writeLe32(c.data() + 16,
-                          tervo::fpr::crc32(c.data() + kFixedHeader, prefix - kFixedHeader + stream, head));
+                          tervo::fpr::containerChecksum(c.data(), prefix - kFixedHeader + stream));
 }
 
 void decompress(std::vector<unsigned char>& compressed) {

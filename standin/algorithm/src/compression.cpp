@@ -24,11 +24,6 @@ constexpr int kHighestQuality = 95;
 // Flag beside the source form: the decoder smooths the block edges (see block_edge_filter.h).
 constexpr std::uint8_t kSmoothedEdges = 0x80;
 
-std::uint32_t containerChecksum(const std::uint8_t* container, std::size_t bodyLength) {
-    const std::uint32_t head = crc32(container, 16);
-    return crc32(container + kFixedHeader, bodyLength, head);
-}
-
 // Quantisation table shapes tried at each size, from the library's standard table to ones that keep
 // the ridge band ever finer at the expense of the finest detail (flat up to radius `knee`, then
 // steeper by `slope`): the one that serves a print best varies from print to print.
@@ -130,6 +125,11 @@ bool chooseEncoding(const Pixels& pixels, std::size_t budget, Encoding& chosen) 
 }
 
 }  // namespace
+
+std::uint32_t containerChecksum(const std::uint8_t* container, std::size_t bodyLength) {
+    const std::uint32_t head = crc32(container, 16);
+    return crc32(container + kFixedHeader, bodyLength, head);
+}
 
 int compressImage(const std::uint8_t* image, int ratio, std::uint8_t* out, CompressionReport& report) {
     if (image == nullptr || out == nullptr) return GA_E_INVALID_PARAMETER;

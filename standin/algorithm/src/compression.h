@@ -37,6 +37,10 @@ int compressImage(const std::uint8_t* image, int ratio, std::uint8_t* out, Compr
 // (capacity kImageBufferSize). Garbage answers GA_E_FILEIILEGAL.
 int decompressImage(const std::uint8_t* container, std::uint8_t* out);
 
+// The checksum of bytes 16..19: CRC-32 of the first 16 bytes and of the `bodyLength` bytes after the
+// 20-byte fixed header (the BMP headers, if any, and the JPEG stream).
+std::uint32_t containerChecksum(const std::uint8_t* container, std::size_t bodyLength);
+
 }  // namespace tervo::fpr
 
 #endif
