@@ -14,9 +14,11 @@ foreach(lib ID_Fpr ID_FprCap)
     install(TARGETS ${lib} LIBRARY DESTINATION ${TERVO_STANDIN_LIBDIR} COMPONENT standins)
   endif()
 endforeach()
-if(TARGET tervo-fpgen)
-  install(TARGETS tervo-fpgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT standins)
-endif()
+foreach(tool tervo-fpgen tervo-fpshow)
+  if(TARGET ${tool})
+    install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT standins)
+  endif()
+endforeach()
 
 # Each package carries its copyright file and changelog, as Debian asks.
 set(changelog_gz ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
@@ -33,7 +35,7 @@ foreach(component programs standins)
 endforeach()
 
 # Manual pages, compressed as Debian installs them.
-foreach(page tervo:programs tervo-dlopen:programs tervo-fpgen:standins)
+foreach(page tervo:programs tervo-dlopen:programs tervo-fpgen:standins tervo-fpshow:standins)
   string(REPLACE ":" ";" page ${page})
   list(GET page 0 name)
   list(GET page 1 component)
@@ -76,6 +78,7 @@ set(CPACK_DEBIAN_STANDINS_PACKAGE_DEPENDS
 string(CONCAT CPACK_COMPONENT_STANDINS_DESCRIPTION
        "Stand-ins for libID_FprCap.so and libID_Fpr.so: synthetic fingerprints,\n"
        "quality, minutiae, matching and compression, so that every tervo command\n"
-       "runs without the vendor's hardware.")
+       "runs without the vendor's hardware; tervo-fpgen writes the virtual\n"
+       "scanner's prints, tervo-fpshow draws a print with its minutiae.")
 
 include(CPack)

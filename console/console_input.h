@@ -1,12 +1,18 @@
 // Reading the operator's input: whitespace-delimited tokens from stdin, with
 // over-long tokens, non-numbers and the end of input told apart so that no
-// command ever runs on a truncated name or a stale number.
+// command ever runs on a truncated name or a stale number. At a terminal the
+// lines are read through the line editor when it can be loaded.
 #ifndef TERVO_CONSOLE_INPUT_H
 #define TERVO_CONSOLE_INPUT_H
 
 #include <cstddef>
 
 enum class TokenRead { Ok, TooLong, End };
+
+// Prints the prompt for the answer read next. At a terminal with line editing
+// the editor shows it when the operator starts a new line; with an answer
+// already on the line, or piped input, it is printed at once.
+void showPrompt(const char* text);
 
 // Reads one token into buf (size bytes, the last for the terminator). A token
 // that does not fit is consumed whole and reported as TooLong; buf is then empty.

@@ -1,5 +1,7 @@
 // Live capture and feature extraction, from the scanner or from image files.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "modulapi.h"
 
@@ -17,7 +19,10 @@ int capImg(unsigned char* pBmp) {
     std::printf("get image cost %d ms\r\n", elapsedMs(start));
     if (ret == 1) {
         char name[] = "./Fp.bmp";
-        WriteBMP(name, pBmp, kImageWidth, kImageHeight);
+        // A capture that cannot be kept says so, rather than leaving an old
+        // image in its place without a word.
+        if (WriteBMP(name, pBmp, kImageWidth, kImageHeight) != 1)
+            std::printf("unable to save %s: %s!\n", name, std::strerror(errno));
     } else {
         std::printf("get Image Fail,ret = %d\n", ret);
     }

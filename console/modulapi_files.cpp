@@ -4,10 +4,13 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "modulapi.h"
@@ -49,7 +52,10 @@ extern "C" __attribute__((visibility("default"))) int WriteBMP(char* file, unsig
     // The work area holds one 256 x 360 image; anything that does not fit, or
     // has no pixels, is refused rather than written half-formed.
     static unsigned char work[ImageLen];
-    if (BMP_X <= 0 || BMP_Y <= 0 || BMP_X > ImageLen / BMP_Y) return 0;
+    if (BMP_X <= 0 || BMP_Y <= 0 || BMP_X > ImageLen / BMP_Y) {
+        errno = EINVAL;
+        return 0;
+    }
     const std::size_t rowLen = static_cast<std::size_t>(BMP_X);
     const std::size_t pixels = rowLen * static_cast<std::size_t>(BMP_Y);
 
@@ -69,7 +75,7 @@ extern "C" __attribute__((visibility("default"))) int WriteBMP(char* file, unsig
 
     // Written beside the target and renamed into place once complete, so that
     // a crash or a full disk never leaves a torn image where the last good
-    // capture was.
+    // capture was. On failure errno tells the caller why.
     std::string temporary = std::string(file) + ".XXXXXX";
     const int fd = mkstemp(&temporary[0]);
     if (fd < 0) return 0;
@@ -78,15 +84,20 @@ extern "C" __attribute__((visibility("default"))) int WriteBMP(char* file, unsig
     fchmod(fd, 0666 & ~mask);
     std::FILE* out = fdopen(fd, "wb");
     if (out == nullptr) {
+        const int reason = errno;
         close(fd);
         unlink(temporary.c_str());
+        errno = reason;
         return 0;
     }
+    errno = 0;
     bool written = std::fwrite(header, 1, sizeof header, out) == sizeof header;
     written = written && std::fwrite(work, 1, pixels, out) == pixels;
     written = (std::fclose(out) == 0) && written;
     if (!written || std::rename(temporary.c_str(), file) != 0) {
+        const int reason = errno != 0 ? errno : EIO;
         unlink(temporary.c_str());
+        errno = reason;
         return 0;
     }
     return 1;
@@ -107,12 +118,22 @@ int readFileData(char* file, unsigned char* p, int data_len) {
         std::fclose(in);
         return -2;
     }
-    const std::size_t got = std::fread(p, 1, static_cast<std::size_t>(data_len), in);
+    // Read aside and copied in whole, so that a short file leaves the buffer as
+    // it was: an operator's image or template is never half overwritten.
+    const std::size_t len = static_cast<std::size_t>(data_len);
+    std::unique_ptr<unsigned char[]> scratch(new (std::nothrow) unsigned char[len]);
+    if (scratch == nullptr) {
+        std::printf("unable to malloc %d bytes memory!\n", data_len);
+        std::fclose(in);
+        return -2;
+    }
+    const std::size_t got = std::fread(scratch.get(), 1, len, in);
     std::fclose(in);
-    if (got != static_cast<std::size_t>(data_len)) {
+    if (got != len) {
         std::printf("fread %s fail!\n", file);
         return -3;
     }
+    std::memcpy(p, scratch.get(), len);
     std::printf("read %s success!\n", file);
     return 1;
 }

@@ -47,12 +47,12 @@ bool is(const char* token, const char* command) {
 }
 
 void imageFileCommand(LoopLocals& l, unsigned char* pBmp, unsigned char* pFea) {
-    std::printf("please input bmp file name:");
+    showPrompt("please input bmp file name:");
     if (readFileName(l.acCmd, sizeof l.acCmd)) getFeaFromFile(l.acCmd, pBmp, pFea);
 }
 
 void featureFileCommand(LoopLocals& l, unsigned char* pFea) {
-    std::printf("please input feature file name:");
+    showPrompt("please input feature file name:");
     if (readFileName(l.acCmd, sizeof l.acCmd)) readFileData(l.acCmd, pFea, kFeatureLen);
 }
 
@@ -68,16 +68,16 @@ bool dispatch(LoopLocals& l) {
     } else if (is(cmd, "cap2")) {
         capAndExtraFea(pFingerBmp2, pFea2);
     } else if (is(cmd, "cyc")) {
-        std::printf("Please input cycTimes:");
+        showPrompt("Please input cycTimes:");
         if (readNumber(&l.cycTimes)) cycTest(l.cycTimes);
     } else if (is(cmd, "ts")) {
-        std::printf("Please input soundCode:");
+        showPrompt("Please input soundCode:");
         if (readNumber(&l.soundCode)) {
             const int ret = LIVESCAN_PlaySound(0, l.soundCode, 0);
             std::printf("soundCode is %d \n,LIVESCAN_PlaySound with result %d \n", l.soundCode, ret);
         }
     } else if (is(cmd, "e")) {
-        std::printf("Please input error no:");
+        showPrompt("Please input error no:");
         if (readNumber(&l.eNo)) {
             // Cleared first: a library that writes nothing must not show the
             // previous text or stack bytes.

@@ -11,6 +11,7 @@ constexpr int kLibraryMissing = -9;
 constexpr int kEntryPointMissing = -10;
 
 void* dllHandle = nullptr;
+std::string openFailure;
 
 using pFP_GetVersion = decltype(&FP_GetVersion);
 using pFP_Begin = decltype(&FP_Begin);
@@ -27,7 +28,7 @@ using pFP_End = decltype(&FP_End);
 // Each call adds a reference to the library; start-up's FP_Begin keeps it
 // loaded for the life of the process, so reopening is cheap.
 bool openLibrary() {
-    dllHandle = dlopen("libID_Fpr.so", RTLD_LAZY);
+    dllHandle = loader::openLibrary("libID_Fpr.so", openFailure);
     return dllHandle != nullptr;
 }
 

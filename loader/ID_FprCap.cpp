@@ -16,6 +16,7 @@ constexpr int kInitMissing = -1;
 constexpr int kNotOpen = 0;
 
 void* hDll = nullptr;
+std::string openFailure;
 
 template <class Fn, class... Args>
 int forwardOpen(const char* name, Args... args) {
@@ -33,7 +34,7 @@ int forwardOpen(const char* name, Args... args) {
 
 int LIVESCAN_Init() {
     using LPInitfun = decltype(&LIVESCAN_Init);
-    if (hDll == nullptr) hDll = dlopen("libID_FprCap.so", RTLD_LAZY);
+    if (hDll == nullptr) hDll = loader::openLibrary("libID_FprCap.so", openFailure);
     if (hDll == nullptr) return kLibraryMissing;
     // A failing library LIVESCAN_Init leaves the handle open for the next try.
     return loader::callOr<LPInitfun>(kInitMissing, hDll, "LIVESCAN_Init");

@@ -5,7 +5,27 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
+#include <string>
+
 namespace loader {
+
+// Opens a library by file name. When the dynamic loader cannot, its reason
+// goes to standard error (standard output is the console's own), once until
+// the library opens or the reason changes: the algorithm family tries again
+// on every call. lastFailure is the caller's memory of the reason last told.
+inline void* openLibrary(const char* file, std::string& lastFailure) {
+    void* handle = dlopen(file, RTLD_LAZY);
+    if (handle != nullptr) {
+        lastFailure.clear();
+        return handle;
+    }
+    const char* reason = dlerror();
+    const std::string text = reason != nullptr ? reason : std::string(file) + ": cannot be opened";
+    if (text != lastFailure) std::fprintf(stderr, "%s\n", text.c_str());
+    lastFailure = text;
+    return nullptr;
+}
 
 // The entry point name, in the library handle, as a pointer of the given type;
 // null when the library lacks it. Looked up anew on every call: a library

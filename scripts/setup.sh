@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-native=(cmake g++ make binutils file git python3 libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy valgrind)
+native=(cmake g++ make binutils file git python3 libedit2 libgtest-dev libgmock-dev libbenchmark-dev clang-format clang-tidy valgrind)
 # The stand-in libraries list their own needs beside their sources.
 standin=()
 for list in standin/*/apt-packages.txt; do

@@ -224,6 +224,24 @@ TEST_F(EntryPoints, CompressThenDecompressGivesAUsableImage) {
     EXPECT_EQ(FP_Decompress(packed.data(), restored.data(), work.data()), GA_E_FILEIILEGAL);
 }
 
+TEST_F(EntryPoints, AnImageFileMustBeABmpWhileALiveImageIsRawPixels) {
+    // The print's pixel rows without their headers: a raw image, as a capture gives one.
+    Bytes raw(kImageBufferSize, 0);
+    std::memcpy(raw.data(), print.data() + kBmpHeaderSize, kPixelCount);
+    Bytes zeros(kImageBufferSize, 0);
+    Bytes before = extract(print);
+    Bytes t = before;
+    for (Bytes* image : {&raw, &zeros}) {
+        EXPECT_EQ(FP_FeatureExtract(0, 0, image->data(), t.data()), GA_E_FILEIILEGAL);
+        EXPECT_EQ(t, before) << "a refused file must leave the template as it was";
+    }
+    EXPECT_EQ(FP_FeatureExtract(11, 2, raw.data(), t.data()), GA_OK);
+    EXPECT_EQ(FP_FeatureExtract(11, 2, zeros.data(), t.data()), GA_OK);
+    // Matching an image buffer still takes either form.
+    float similarity = 0;
+    EXPECT_EQ(FP_ImageMatch(raw.data(), before.data(), &similarity), GA_OK);
+}
+
 TEST_F(EntryPoints, RandomBytesEverywhereGiveResultCodesNotCrashes) {
     std::mt19937 rng(2024);
     Bytes image(kImageBufferSize), t1 = templateBuffer(), t2 = templateBuffer(), out(kImageBufferSize),

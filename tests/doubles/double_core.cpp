@@ -1,5 +1,6 @@
 #include "double_core.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,6 +81,15 @@ void logLine(const std::string& line) {
         std::fprintf(f, "%s\n", line.c_str());
         std::fclose(f);
     }
+}
+
+void logDigest(const char* what, const unsigned char* data, std::size_t len) {
+    if (script().count("digest") == 0 || data == nullptr) return;
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < len; ++i) hash = (hash ^ data[i]) * 16777619u;
+    char line[64];
+    std::snprintf(line, sizeof line, "  %s %08x", what, static_cast<unsigned>(hash));
+    logLine(line);
 }
 
 Call::Call(const char* name, std::initializer_list<long long> args) : name_(name) {

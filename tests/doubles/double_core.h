@@ -6,13 +6,14 @@
 // thrown). `Entry.field=v1,v2,...` sets successive values the entry point
 // writes. Once a list is used up its last value repeats. `Entry.write=0` makes
 // the entry point write nothing, and `log=path` appends one line per call
-// (name and numeric arguments) to a file. The script is read from the
+// (name and numeric arguments) to a file; `digest=1` adds the buffers' hashes. The script is read from the
 // environment variable TERVO_DOUBLE when the library loads (TERVO_DOUBLE_LOG
 // names the log) and can be replaced in-process through the library's
 // configure function.
 #ifndef TERVO_DOUBLE_CORE_H
 #define TERVO_DOUBLE_CORE_H
 
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 
@@ -21,6 +22,10 @@ namespace dbl {
 void configure(const char* script);
 void configureFromEnvironment(const char* library);
 void logLine(const std::string& line);
+// With `digest=1` in the script, logs one line for a buffer an entry point was
+// handed: its name and a 32-bit FNV-1a hash of its first len bytes, so that a
+// case can tell whether the console kept or changed a buffer between calls.
+void logDigest(const char* what, const unsigned char* data, std::size_t len);
 
 // One call of an entry point: logs it, picks its scripted result (throwing if
 // the script says so) and answers what it should write.

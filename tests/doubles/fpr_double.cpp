@@ -55,12 +55,18 @@ int FP_FeatureExtract(unsigned char cScannerType, unsigned char cFingerCode, uns
     return c.result();
 }
 
-int FP_FeatureMatch(unsigned char* /*f1*/, unsigned char* /*f2*/, float* pfSimilarity) {
-    return similarity(dbl::Call("FP_FeatureMatch", {}), pfSimilarity);
+int FP_FeatureMatch(unsigned char* f1, unsigned char* f2, float* pfSimilarity) {
+    dbl::Call c("FP_FeatureMatch", {});
+    dbl::logDigest("template 1", f1, kTemplateLen);
+    dbl::logDigest("template 2", f2, kTemplateLen);
+    return similarity(c, pfSimilarity);
 }
 
-int FP_ImageMatch(unsigned char* /*img*/, unsigned char* /*f*/, float* pfSimilarity) {
-    return similarity(dbl::Call("FP_ImageMatch", {}), pfSimilarity);
+int FP_ImageMatch(unsigned char* img, unsigned char* f, float* pfSimilarity) {
+    dbl::Call c("FP_ImageMatch", {});
+    dbl::logDigest("image", img, kImageLen);
+    dbl::logDigest("template", f, kTemplateLen);
+    return similarity(c, pfSimilarity);
 }
 
 int FP_Compress(unsigned char cScannerType, unsigned char cEnrolResult, unsigned char cFingerCode,

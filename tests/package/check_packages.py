@@ -29,7 +29,8 @@ def main():
     expected = {
         "tervo": {"./usr/bin/tervo", "./usr/bin/tervo-dlopen", "./usr/include/ID_Fpr.h",
                   "./usr/include/ID_FprCap.h"},
-        "tervo-standins": {"./usr/lib/tervo/libID_Fpr.so", "./usr/lib/tervo/libID_FprCap.so"},
+        "tervo-standins": {"./usr/lib/tervo/libID_Fpr.so", "./usr/lib/tervo/libID_FprCap.so", "./usr/bin/tervo-fpgen",
+                           "./usr/bin/tervo-fpshow"},
     }
     for name, files in expected.items():
         debs = glob.glob(os.path.join(out, f"{name}_*_{opts.arch}.deb"))

@@ -61,6 +61,10 @@ def main():
         problems.append(f"tervo-dlopen needs {sorted(needed)}")
 
     for path in (opts.tervo, opts.tervo_dlopen):
+        # Line editing is loaded at run time where there is a terminal, never linked.
+        edit = [n for n in dynamic(path, "NEEDED") if n.startswith("libedit")]
+        if edit:
+            problems.append(f"{path} is linked against {edit}")
         if dynamic(path, "RPATH"):
             problems.append(f"{path} carries DT_RPATH, which LD_LIBRARY_PATH cannot override")
         if dynamic(path, "RUNPATH") != [opts.runpath]:

@@ -13,6 +13,7 @@ Case files: header lines (`key: value`), then sections started by `--- name`:
   env: NAME=VALUE               environment for the run (repeatable)
   args: A B                     command-line arguments
   file: NAME SIZE [BYTE]        a file of SIZE bytes made in the work folder
+  dir: NAME                     a folder made in the work folder
   exit: N                       expected exit status (default 0)
   keep: NAME                    the file must be byte-identical after the run
   absent: NAME                  the file must not exist after the run
@@ -22,6 +23,7 @@ Case files: header lines (`key: value`), then sections started by `--- name`:
   preload: NAME                 a library of the doubles' folder to LD_PRELOAD
   --- stdin [noeol]             the standard input
   --- stdout [PROGRAM]          the expected output (for one program only)
+  --- stderr [PROGRAM]          the expected standard error (unchecked without it)
   --- log [PROGRAM]             the expected call log of the doubles (for one program only)
 In expected output a line `{MENU}` stands for the menu, `{START}` for the
 successful start-up lines of the program under test; a carriage return is
@@ -181,6 +183,8 @@ def main():
                 data = bytes([fill]) * size if fill is not None else bytes(i * 7 % 251 for i in range(size))
                 with open(os.path.join(work, parts[0]), "wb") as f:
                     f.write(data)
+            elif key == "dir":
+                os.mkdir(os.path.join(work, value))
             elif key == "exit":
                 expected_exit = int(value)
             elif key == "keep":
@@ -205,11 +209,14 @@ def main():
         if stdin_key and "noeol" in stdin_key.split():
             stdin = stdin[:-1] if stdin.endswith("\n") else stdin
         run = subprocess.run(shlex.split(opts.emulator) + [program] + args, input=stdin.encode(), stdout=subprocess.PIPE,
-                             cwd=work, env=env, timeout=120)
+                             stderr=subprocess.PIPE, cwd=work, env=env, timeout=120)
+        sys.stderr.write(run.stderr.decode(errors="replace"))
 
         if opts.print:
             print(visible(run.stdout), end="")
             print(f"--- exit {run.returncode}")
+            if run.stderr:
+                print("--- stderr\n" + visible(run.stderr), end="")
             if os.path.exists(log):
                 print("--- log\n" + open(log, encoding="utf-8").read(), end="")
             return 0
@@ -223,6 +230,11 @@ def main():
             if actual != want:
                 diff = difflib.unified_diff(want.splitlines(True), actual.splitlines(True), "expected", "actual")
                 failures.append("stdout differs:\n" + "".join(diff))
+        expected_err = sections.get(f"stderr {name}", sections.get("stderr"))
+        if expected_err is not None and visible(run.stderr) != expected_err:
+            diff = difflib.unified_diff(expected_err.splitlines(True), visible(run.stderr).splitlines(True),
+                                        "expected stderr", "actual stderr")
+            failures.append("stderr differs:\n" + "".join(diff))
         if run.returncode != expected_exit:
             failures.append(f"exit status {run.returncode}, expected {expected_exit}")
         expected_log = sections.get(f"log {name}", sections.get("log"))

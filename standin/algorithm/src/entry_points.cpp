@@ -87,6 +87,8 @@ TERVO_EXPORT int FP_FeatureExtract(unsigned char cScannerType, unsigned char cFi
                                    unsigned char* pFingerImgBuf, unsigned char* pFeatureData) {
     return guarded([&] {
         if (pFingerImgBuf == nullptr || pFeatureData == nullptr) return GA_E_INVALID_PARAMETER;
+        // An image file must be a BMP: bytes without the signature are refused, never read as raw pixels.
+        if (cScannerType == kScannerTypeFile && !claimsToBeBmp(pFingerImgBuf)) return GA_E_FILEIILEGAL;
         FeatureTemplate t;
         const int rc = extractInto(pFingerImgBuf, cScannerType, cFingerCode, t);
         if (rc == GA_OK) encodeTemplate(t, pFeatureData);

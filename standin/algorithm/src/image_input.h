@@ -10,6 +10,10 @@
 
 namespace tervo::fpr {
 
+// The scanner type that says an extraction's input is a whole image file, header first; live images
+// come with their scanner's own type (the console's captures use 11).
+constexpr std::uint8_t kScannerTypeFile = 0;
+
 enum class ImageForm : std::uint8_t { Raw = 0, BmpBottomUp = 1, BmpTopDown = 2 };
 
 using Pixels = std::array<std::uint8_t, kPixelCount>;  // gray levels, top row first

@@ -1,4 +1,5 @@
 # Without libID_FprCap.so start-up ends with -9 and status -1.
+# The dynamic loader's reason goes to standard error; standard output is unchanged.
 program: tervo-dlopen
 libs: no-cap
 exit: 255
@@ -7,3 +8,5 @@ q
 --- stdout tervo-dlopen
 FP_Begin with result 1 
 Open Vornet fail -9!
+--- stderr
+libID_FprCap.so: cannot open shared object file: No such file or directory
