@@ -170,8 +170,8 @@ void BM_MatchPrepared(benchmark::State& state) {
 }
 BENCHMARK(BM_MatchPrepared)->Unit(benchmark::kMicrosecond);
 
-// The same on the portable descriptor kernel, which the boards run, for the ratio to the vector one
-// chosen on this machine (the library's own copy inside libID_Fpr.so is not affected).
+// The same on the portable descriptor kernel, for the ratio to the vector one chosen on this machine
+// (the library's own copy inside libID_Fpr.so is not affected).
 void BM_MatchPreparedPortable(benchmark::State& state) {
     const tervo::fpr::CountKernel chosen = tervo::fpr::activeCountKernel();
     tervo::fpr::useCountKernel(tervo::fpr::CountKernel::Portable);

@@ -4,7 +4,7 @@
 // and support of the decoded route, the paired and overlap counts, and the similarity of the search
 // route (stored bytes through the prepared cache) in both orders.
 //
-//   match_digest [--kernel portable|avx2|avx512] FOLDER... > digest.txt
+//   match_digest [--kernel portable|avx2|avx512|neon] FOLDER... > digest.txt
 //   diff old.txt new.txt
 #include <cstdio>
 #include <cstring>
@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
         const std::string k = argv[2];
         const CountKernel kernel = k == "avx2"     ? CountKernel::Avx2
                                    : k == "avx512" ? CountKernel::Avx512
+                                   : k == "neon"   ? CountKernel::Neon
                                                    : CountKernel::Portable;
         if ((k != "portable" && kernel == CountKernel::Portable) || !useCountKernel(kernel)) {
             std::fprintf(stderr, "kernel %s is unknown or this processor lacks it\n", k.c_str());
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
         first = 3;
     }
     if (first >= argc) {
-        std::fprintf(stderr, "usage: match_digest [--kernel portable|avx2|avx512] FOLDER...\n");
+        std::fprintf(stderr, "usage: match_digest [--kernel portable|avx2|avx512|neon] FOLDER...\n");
         return 2;
     }
     for (int a = first; a < argc; ++a) digestSet(argv[a]);

@@ -4,6 +4,8 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+#elif defined(__aarch64__)
+#include <arm_neon.h>
 #endif
 
 namespace tervo::fpr {
@@ -118,6 +120,61 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) std::uint64_t aboveFloorAvx51
 }
 #endif
 
+#if defined(__aarch64__)
+static_assert(kAnchorMinutiae % 8 == 0, "anchors fill whole groups of eight");
+static_assert(kDescriptorWords * 8 * 2 < 256, "two anchors' per-byte sums added pairwise fit a byte");
+static_assert(kDescriptorBits < (1 << 10), "a shared count times a floor total below 2^22 fits 32 bits");
+
+// Byte population counts (CNT) of the shared words, summed per byte over the whole descriptor for
+// eight anchors at a time (four registers of two), then folded by pairwise additions into one 16-bit
+// count per anchor. The floor test multiplies in 32-bit lanes, exact while the floor's integers and
+// the descriptor's own count stay in the range checked first; outside it the portable loop answers.
+std::uint64_t aboveFloorNeon(const Descriptor& d, std::uint64_t bits, const PreparedTemplate& b,
+                             DiceFloor floor, AnchorCounts& common) {
+    // A count below 2^10 times a total below 2^22, and a common count below 2^15 times a total below
+    // 2^15 + 2^16 (a bit count is 16 bits), both stay below 2^32.
+    if (bits >= (1U << 15) || floor.common >= (1U << 15) || floor.total >= (1U << 22))
+        return aboveFloorPortable(d, bits, b, floor, common);
+    constexpr int kGroup = 8;
+    uint64x2_t word[kDescriptorWords];
+#pragma GCC unroll 9
+    for (int w = 0; w < kDescriptorWords; ++w) word[w] = vdupq_n_u64(d[w]);
+    const uint32x4_t floorTotal = vdupq_n_u32(static_cast<std::uint32_t>(floor.total));
+    const uint32x4_t floorCommon = vdupq_n_u32(static_cast<std::uint32_t>(floor.common));
+    const uint32x4_t ownBits = vdupq_n_u32(static_cast<std::uint32_t>(bits));
+    const uint16x8_t laneBit = {1, 2, 4, 8, 16, 32, 64, 128};
+    std::uint64_t above = 0;
+    for (int g = 0; g < kAnchorMinutiae; g += kGroup) {
+        uint8x16_t sums[4] = {vdupq_n_u8(0), vdupq_n_u8(0), vdupq_n_u8(0), vdupq_n_u8(0)};
+#pragma GCC unroll 9
+        for (int w = 0; w < kDescriptorWords; ++w) {
+            const uint64x2x4_t columns = vld1q_u64_x4(b.anchorWords[w].data() + g);
+            sums[0] = vaddq_u8(sums[0], vcntq_u8(vreinterpretq_u8_u64(vandq_u64(word[w], columns.val[0]))));
+            sums[1] = vaddq_u8(sums[1], vcntq_u8(vreinterpretq_u8_u64(vandq_u64(word[w], columns.val[1]))));
+            sums[2] = vaddq_u8(sums[2], vcntq_u8(vreinterpretq_u8_u64(vandq_u64(word[w], columns.val[2]))));
+            sums[3] = vaddq_u8(sums[3], vcntq_u8(vreinterpretq_u8_u64(vandq_u64(word[w], columns.val[3]))));
+        }
+        // Bytes of anchors g, g+1 | g+2, g+3 -> four per anchor (each at most 144) -> two 16-bit sums
+        // per anchor -> one per anchor, in anchor order.
+        const uint16x8_t low = vpaddlq_u8(vpaddq_u8(sums[0], sums[1]));
+        const uint16x8_t high = vpaddlq_u8(vpaddq_u8(sums[2], sums[3]));
+        const uint16x8_t counts = vpaddq_u16(low, high);
+        const uint32x4_t counts0 = vmovl_u16(vget_low_u16(counts)), counts1 = vmovl_high_u16(counts);
+        const uint64x2x4_t wide = {{vmovl_u32(vget_low_u32(counts0)), vmovl_high_u32(counts0),
+                                    vmovl_u32(vget_low_u32(counts1)), vmovl_high_u32(counts1)}};
+        vst1q_u64_x4(common.data() + g, wide);
+        const uint16x8_t anchorBits = vld1q_u16(b.bitCount.data() + g);
+        const uint32x4_t total0 = vaddw_u16(ownBits, vget_low_u16(anchorBits));
+        const uint32x4_t total1 = vaddw_high_u16(ownBits, anchorBits);
+        const uint32x4_t beats0 = vcgtq_u32(vmulq_u32(counts0, floorTotal), vmulq_u32(total0, floorCommon));
+        const uint32x4_t beats1 = vcgtq_u32(vmulq_u32(counts1, floorTotal), vmulq_u32(total1, floorCommon));
+        const uint16x8_t beats = vuzp1q_u16(vreinterpretq_u16_u32(beats0), vreinterpretq_u16_u32(beats1));
+        above |= static_cast<std::uint64_t>(vaddvq_u16(vandq_u16(beats, laneBit))) << g;
+    }
+    return above;
+}
+#endif
+
 Kernel kernelFor(CountKernel kernel) {
     switch (kernel) {
 #if defined(__x86_64__)
@@ -125,6 +182,9 @@ Kernel kernelFor(CountKernel kernel) {
             return aboveFloorAvx2;
         case CountKernel::Avx512:
             return aboveFloorAvx512;
+#elif defined(__aarch64__)
+        case CountKernel::Neon:
+            return aboveFloorNeon;
 #endif
         default:
             return aboveFloorPortable;
@@ -132,7 +192,7 @@ Kernel kernelFor(CountKernel kernel) {
 }
 
 CountKernel fastestKernel() {
-    for (CountKernel k : {CountKernel::Avx512, CountKernel::Avx2}) {
+    for (CountKernel k : {CountKernel::Avx512, CountKernel::Avx2, CountKernel::Neon}) {
         if (countKernelAvailable(k)) return k;
     }
     return CountKernel::Portable;
@@ -165,8 +225,11 @@ bool countKernelAvailable(CountKernel kernel) {
         case CountKernel::Avx512:
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
         default:
-            return true;
+            return kernel == CountKernel::Portable;
     }
+#elif defined(__aarch64__)
+    // Advanced SIMD is part of every AArch64 processor.
+    return kernel == CountKernel::Portable || kernel == CountKernel::Neon;
 #else
     return kernel == CountKernel::Portable;
 #endif

@@ -26,9 +26,10 @@ std::uint64_t anchorsAboveFloor(const Descriptor& d, std::uint64_t bits, const P
                                 DiceFloor floor, AnchorCounts& common);
 
 enum class CountKernel {
-    Portable,  // plain population counts; what the boards run
+    Portable,  // plain population counts
     Avx2,      // nibble look-ups, four anchors per instruction
     Avx512,    // vector population counts, eight anchors per instruction
+    Neon,      // byte population counts, two anchors per instruction; what the boards run
 };
 
 // Whether this processor can run the kernel.
