@@ -72,6 +72,14 @@ int waitForReconnect(int delay0_1s);
 extern "C" int WriteBMP(char* file, unsigned char* Input, int BMP_X, int BMP_Y);
 int readFileData(char* file, unsigned char* p, int data_len);
 int readFileData(char* file, unsigned char** p);
+
+// How reading a whole open file into a new malloc'ed buffer ended; the callers
+// print their own lines for each outcome.
+enum class WholeFileRead { Read, TooLarge, NoMemory, ShortRead };
+// Reads all of `in` into a new buffer (*data, to be freed by the caller, set
+// only on success); *size is the length whenever it could be had. A file
+// beyond the 32-bit length is refused, not truncated to a wrong size.
+WholeFileRead readWholeFile(std::FILE* in, unsigned char** data, int* size);
 int64_t get_current_timestamp();
 void printHex(unsigned char* hex, int count, int lenCount);
 

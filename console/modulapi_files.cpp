@@ -138,6 +138,21 @@ int readFileData(char* file, unsigned char* p, int data_len) {
     return 1;
 }
 
+WholeFileRead readWholeFile(std::FILE* in, unsigned char** data, int* size) {
+    const off_t length = std::fseek(in, 0, SEEK_END) == 0 ? ftello(in) : -1;
+    if (length < 0 || length > INT_MAX) return WholeFileRead::TooLarge;
+    *size = static_cast<int>(length);
+    unsigned char* buffer = static_cast<unsigned char*>(std::malloc(length > 0 ? length : 1));
+    if (buffer == nullptr) return WholeFileRead::NoMemory;
+    std::rewind(in);
+    if (std::fread(buffer, 1, static_cast<std::size_t>(length), in) != static_cast<std::size_t>(length)) {
+        std::free(buffer);
+        return WholeFileRead::ShortRead;
+    }
+    *data = buffer;
+    return WholeFileRead::Read;
+}
+
 int readFileData(char* file, unsigned char** p) {
     std::FILE* in = std::fopen(file, "rb");
     if (in == nullptr) {
@@ -145,28 +160,21 @@ int readFileData(char* file, unsigned char** p) {
         return -1;
     }
     *p = nullptr;
-    const off_t length = std::fseek(in, 0, SEEK_END) == 0 ? ftello(in) : -1;
-    if (length < 0 || length > INT_MAX) {
-        // The length is a 32-bit count: a file beyond it is refused, not
-        // truncated to a wrong size.
-        std::printf("%s is too large to read!\n", file);
-        std::fclose(in);
-        return -2;
-    }
-    const int size = static_cast<int>(length);
-    std::printf("%s size is %d bytes!\n", file, size);
-    unsigned char* data = static_cast<unsigned char*>(std::malloc(size > 0 ? size : 1));
-    if (data == nullptr) {
-        std::printf("unable to malloc %d bytes memory!\n", size);
-        std::fclose(in);
-        return -2;
-    }
-    std::rewind(in);
-    const std::size_t got = std::fread(data, 1, static_cast<std::size_t>(size), in);
+    int size = 0;
+    unsigned char* data = nullptr;
+    const WholeFileRead outcome = readWholeFile(in, &data, &size);
     std::fclose(in);
-    if (got != static_cast<std::size_t>(size)) {
+    if (outcome == WholeFileRead::TooLarge) {
+        std::printf("%s is too large to read!\n", file);
+        return -2;
+    }
+    std::printf("%s size is %d bytes!\n", file, size);
+    if (outcome == WholeFileRead::NoMemory) {
+        std::printf("unable to malloc %d bytes memory!\n", size);
+        return -2;
+    }
+    if (outcome == WholeFileRead::ShortRead) {
         std::printf("fread %s fail!\n", file);
-        std::free(data);
         return -3;
     }
     std::printf("read %s success!\n", file);

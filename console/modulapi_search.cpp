@@ -19,26 +19,23 @@ long long msSince(int64_t start) {
 }
 
 // The whole library file in a new buffer; null, after one line saying why, when
-// it cannot be had. A file beyond the 32-bit length is refused.
+// it cannot be had.
 unsigned char* readLibrary(std::FILE* lib, int* filesize) {
-    const off_t length = std::fseek(lib, 0, SEEK_END) == 0 ? ftello(lib) : -1;
-    if (length < 0 || length > INT_MAX) {
-        std::printf("lib.dat is too large to search!\n");
-        return nullptr;
+    unsigned char* LibBuf = nullptr;
+    switch (readWholeFile(lib, &LibBuf, filesize)) {
+        case WholeFileRead::Read:
+            return LibBuf;
+        case WholeFileRead::TooLarge:
+            std::printf("lib.dat is too large to search!\n");
+            break;
+        case WholeFileRead::NoMemory:
+            std::printf("unable to malloc %d bytes memory!\n", *filesize);
+            break;
+        case WholeFileRead::ShortRead:
+            std::printf("fread lib.dat fail!\n");
+            break;
     }
-    *filesize = static_cast<int>(length);
-    unsigned char* LibBuf = static_cast<unsigned char*>(std::malloc(length > 0 ? length : 1));
-    if (LibBuf == nullptr) {
-        std::printf("unable to malloc %d bytes memory!\n", *filesize);
-        return nullptr;
-    }
-    std::rewind(lib);
-    if (std::fread(LibBuf, 1, static_cast<std::size_t>(length), lib) != static_cast<std::size_t>(length)) {
-        std::printf("fread lib.dat fail!\n");
-        std::free(LibBuf);
-        return nullptr;
-    }
-    return LibBuf;
+    return nullptr;
 }
 
 // Scales a similarity the way the report shows it: the product rounded to a
