@@ -35,11 +35,21 @@ Fn lookup(void* handle, const char* name) {
     return reinterpret_cast<Fn>(dlsym(handle, name));
 }
 
-// Calls the entry point, or answers missing when the library lacks it.
-template <class Fn, class... Args>
-int callOr(int missing, void* handle, const char* name, Args... args) {
-    const Fn fn = lookup<Fn>(handle, name);
-    return fn != nullptr ? fn(args...) : missing;
+// What an entry point that cannot be called answers: the given code, whatever
+// the arguments.
+template <class Fn, int code>
+struct Absent;
+template <class... Args, int code>
+struct Absent<int (*)(Args...), code> {
+    static int answer(Args...) { return code; }
+};
+
+// The entry point name in the library handle, or, when there is no handle or
+// the library lacks it, a function of the same type that answers missing.
+template <class Fn, int missing>
+Fn resolve(void* handle, const char* name) {
+    const Fn fn = handle != nullptr ? lookup<Fn>(handle, name) : nullptr;
+    return fn != nullptr ? fn : &Absent<Fn, missing>::answer;
 }
 
 }  // namespace loader

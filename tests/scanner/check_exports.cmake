@@ -1,5 +1,5 @@
 # Fails unless LIBRARY defines exactly the 21 LIVESCAN_ entry points of the
-# contract header plus LIVESCAN_SetGain(unsigned char), and has its own file
+# contract's table plus LIVESCAN_SetGain(unsigned char), and has its own file
 # name as SONAME.
 find_program(NM nm REQUIRED)
 find_program(READELF readelf REQUIRED)
@@ -11,12 +11,13 @@ endif()
 string(REGEX MATCHALL "(^|\n)[^ \n]+" names "${listing}")
 list(TRANSFORM names STRIP)
 list(SORT names)
-set(expected
-  LIVESCAN_BeginCapture LIVESCAN_Close LIVESCAN_EndCapture LIVESCAN_GetBright LIVESCAN_GetCaptWindow
-  LIVESCAN_GetChannelCount LIVESCAN_GetContrast LIVESCAN_GetDesc LIVESCAN_GetErrorInfo LIVESCAN_GetFPBmpData
-  LIVESCAN_GetFPRawData LIVESCAN_GetMaxImageSize LIVESCAN_GetVersion LIVESCAN_Init LIVESCAN_IsSupportSetup
-  LIVESCAN_PlaySound LIVESCAN_SetBright LIVESCAN_SetBufferEmpty LIVESCAN_SetCaptWindow LIVESCAN_SetContrast
-  LIVESCAN_Setup LIVESCAN_SetGain)
+# The contract's entry points, read from its table (ENTRIES), and the gain call.
+file(STRINGS ${ENTRIES} rows REGEX "^TERVO_LIVESCAN_[A-Z]+\\(")
+set(expected LIVESCAN_SetGain)
+foreach(row IN LISTS rows)
+  string(REGEX REPLACE "^TERVO_LIVESCAN_[A-Z]+\\(([A-Za-z_]+),.*" "\\1" name "${row}")
+  list(APPEND expected ${name})
+endforeach()
 list(SORT expected)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported symbols differ\n  found:    ${names}\n  expected: ${expected}")
