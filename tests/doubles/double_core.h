@@ -2,14 +2,12 @@
 //
 // A script is a list of `key=value` entries separated by ';' or line feeds.
 // `Entry=v1,v2,...` sets the successive results of an entry point: an integer,
-// `throw` or `throw:text` (a std::runtime_error) or `throw-other` (an int is
-// thrown). `Entry.field=v1,v2,...` sets successive values the entry point
-// writes. Once a list is used up its last value repeats. `Entry.write=0` makes
-// the entry point write nothing, and `log=path` appends one line per call
-// (name and numeric arguments) to a file. The script is read from the
-// environment variable TERVO_DOUBLE when the library loads (TERVO_DOUBLE_LOG
-// names the log) and can be replaced in-process through the library's
-// configure function.
+// `throw` or `throw:text` (a std::runtime_error), `throw-other` (an int is
+// thrown) or `crash` (the process gets SIGSEGV). `Entry.field=v1,v2,...` sets successive values the entry
+// point writes. Once a list is used up its last value repeats. `Entry.write=0` makes the entry point write
+// nothing, and `log=path` appends one line per call (name and numeric arguments) to a file. The script is
+// read from the environment variable TERVO_DOUBLE when the library loads (TERVO_DOUBLE_LOG names the log) and
+// can be replaced in-process through the library's configure function.
 #ifndef TERVO_DOUBLE_CORE_H
 #define TERVO_DOUBLE_CORE_H
 
@@ -21,6 +19,11 @@ namespace dbl {
 void configure(const char* script);
 void configureFromEnvironment(const char* library);
 void logLine(const std::string& line);
+// The first value of a key that is not an entry point's (`content`, `closed`),
+// or fallback when the script does not set it.
+std::string setting(const char* key, const char* fallback);
+// Dies as a crashing library would.
+[[noreturn]] void crash();
 
 // One call of an entry point: logs it, picks its scripted result (throwing if
 // the script says so) and answers what it should write.
@@ -32,6 +35,11 @@ class Call {
     long long integer(const char* field, long long fallback) const;
     double real(const char* field, double fallback) const;
     std::string text(const char* field, const char* fallback) const;
+    // Answers code and writes nothing, whatever the script says.
+    void refuse(int code) {
+        result_ = code;
+        writes_ = false;
+    }
 
   private:
     std::string name_;
@@ -39,8 +47,9 @@ class Call {
     bool writes_ = true;
 };
 
-// Writes text as a wide string ended by a wide zero into at most bytes bytes.
-void writeWide(char* out, std::size_t bytes, const std::string& utf8);
+// Writes text as a wide string ended by a wide zero into at most bytes bytes;
+// unterminated, the text is repeated to fill all of them and no zero is written.
+void writeWide(char* out, std::size_t bytes, const std::string& utf8, bool terminated = true);
 
 }  // namespace dbl
 
