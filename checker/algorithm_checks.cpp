@@ -44,6 +44,22 @@ Bytes imageBuffer(const Bytes& content) {
     return buffer;
 }
 
+// A similarity written into guarded bytes: a library that writes more than
+// the float is caught where that is checked and harms nothing elsewhere.
+class Similarity {
+  public:
+    float* out() { return reinterpret_cast<float*>(bytes_.data()); }
+    float value() const {
+        float v;
+        std::memcpy(&v, bytes_.data(), sizeof v);
+        return v;
+    }
+    const GuardedBuffer& bytes() const { return bytes_; }
+
+  private:
+    GuardedBuffer bytes_{sizeof(float)};
+};
+
 Bytes extract(Session& s, const Image& image) {
     Bytes input = imageBuffer(image);
     GuardedBuffer features(kTemplateBytes);
@@ -53,9 +69,9 @@ Bytes extract(Session& s, const Image& image) {
 }
 
 float match(Session& s, Bytes a, Bytes b) {
-    float similarity = 0;
-    requireOk(CHECK_CALL(s, FP_FeatureMatch, a.data(), b.data(), &similarity), "FP_FeatureMatch");
-    return similarity;
+    Similarity similarity;
+    requireOk(CHECK_CALL(s, FP_FeatureMatch, a.data(), b.data(), similarity.out()), "FP_FeatureMatch");
+    return similarity.value();
 }
 
 const Image& first(Session& s) {
@@ -200,9 +216,10 @@ Outcome matchTime(Session& s) {
     Bytes a = extract(s, first(s));
     Bytes b = extract(s, s.inputs().other);
     match(s, a, b);  // the first match may set tables up
-    float similarity = 0;
+    Similarity similarity;
     double ms = 0;
-    requireOk(CHECK_TIMED_CALL(s, ms, FP_FeatureMatch, a.data(), b.data(), &similarity), "FP_FeatureMatch");
+    requireOk(CHECK_TIMED_CALL(s, ms, FP_FeatureMatch, a.data(), b.data(), similarity.out()),
+              "FP_FeatureMatch");
     if (ms > kMatchLimitMs) return failed("took " + number(ms, 1) + " ms");
     return passed(number(ms, 1) + " ms");
 }
@@ -210,10 +227,10 @@ Outcome matchTime(Session& s) {
 Outcome matchInBounds(Session& s) {
     Ready ready(s);
     Bytes a = extract(s, first(s));
-    GuardedBuffer similarity(sizeof(float));
-    requireOk(CHECK_CALL(s, FP_FeatureMatch, a.data(), a.data(), reinterpret_cast<float*>(similarity.data())),
-              "FP_FeatureMatch");
-    requireInBounds(similarity, "the similarity");
+    Bytes b = a;
+    Similarity similarity;
+    requireOk(CHECK_CALL(s, FP_FeatureMatch, a.data(), b.data(), similarity.out()), "FP_FeatureMatch");
+    requireInBounds(similarity.bytes(), "the similarity");
     return passed();
 }
 
@@ -221,10 +238,11 @@ Outcome imageMatch(Session& s) {
     Ready ready(s);
     Bytes features = extract(s, first(s));
     Bytes input = imageBuffer(first(s));
-    float similarity = 0;
-    requireOk(CHECK_CALL(s, FP_ImageMatch, input.data(), features.data(), &similarity), "FP_ImageMatch");
-    if (similarity <= kVerifiedSimilarity) return failed("similarity " + number(similarity));
-    return passed("similarity " + number(similarity));
+    Similarity similarity;
+    requireOk(CHECK_CALL(s, FP_ImageMatch, input.data(), features.data(), similarity.out()), "FP_ImageMatch");
+    const float value = similarity.value();
+    if (value <= kVerifiedSimilarity) return failed("similarity " + number(value));
+    return passed("similarity " + number(value));
 }
 
 // An empty template from FP_GenFeatureFromEmpty1 or 2, in a guarded buffer.
@@ -254,10 +272,10 @@ Outcome emptyMatchesNothing(Session& s, EmptyMaker make, const char* entryPoint)
     Bytes print = extract(s, first(s));
     for (const auto& [a, b] : {std::pair{e, print}, std::pair{print, e}}) {
         Bytes x = a, y = b;
-        float similarity = 0;
-        const int result = CHECK_CALL(s, FP_FeatureMatch, x.data(), y.data(), &similarity);
-        if (result == 1 && similarity > kVerifiedSimilarity)
-            return failed("FP_FeatureMatch scored " + number(similarity) + " against a print");
+        Similarity similarity;
+        const int result = CHECK_CALL(s, FP_FeatureMatch, x.data(), y.data(), similarity.out());
+        if (result == 1 && similarity.value() > kVerifiedSimilarity)
+            return failed("FP_FeatureMatch scored " + number(similarity.value()) + " against a print");
     }
     return passed();
 }
@@ -268,12 +286,12 @@ Outcome garbageTemplates(Session& s) {
     Bytes again = garbage;
     Bytes print = extract(s, first(s));
     Bytes input = imageBuffer(first(s));
-    float similarity = 0;
-    if (CHECK_CALL(s, FP_FeatureMatch, garbage.data(), again.data(), &similarity) == 1)
+    Similarity similarity;
+    if (CHECK_CALL(s, FP_FeatureMatch, garbage.data(), again.data(), similarity.out()) == 1)
         return failed("FP_FeatureMatch answered 1 for two garbage templates");
-    if (CHECK_CALL(s, FP_FeatureMatch, print.data(), garbage.data(), &similarity) == 1)
+    if (CHECK_CALL(s, FP_FeatureMatch, print.data(), garbage.data(), similarity.out()) == 1)
         return failed("FP_FeatureMatch answered 1 for a print and a garbage template");
-    if (CHECK_CALL(s, FP_ImageMatch, input.data(), garbage.data(), &similarity) == 1)
+    if (CHECK_CALL(s, FP_ImageMatch, input.data(), garbage.data(), similarity.out()) == 1)
         return failed("FP_ImageMatch answered 1 for a garbage template");
     return passed();
 }

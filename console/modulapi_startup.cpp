@@ -33,13 +33,13 @@ bool answeredProgramInfo(int argc, char** argv) {
         "usage: %s [IMAGE1.bmp IMAGE2.bmp]\n"
         "\n"
         "Console test tool for the capture library libID_FprCap.so and the algorithm\n"
-        "library libID_Fpr.so%s. Type commands on standard input; the\n"
-        "menu lists them. With two BMP files, they are extracted and matched before the\n"
-        "first prompt.\n"
+        "library libID_Fpr.so, which this program %s.\n"
+        "Type commands on standard input; the menu lists them. With two BMP files,\n"
+        "they are extracted and matched before the first prompt.\n"
         "\n"
         "  --help     print this text\n"
         "  --version  print the version\n",
-        kProgramName, TERVO_ALGORITHM_FIRST ? ", loaded by name at run time" : ", linked at build time");
+        kProgramName, TERVO_ALGORITHM_FIRST ? "loads by name at run time" : "is linked against");
     return true;
 }
 

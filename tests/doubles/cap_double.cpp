@@ -3,7 +3,8 @@
 // Faults for the compliance checker: `closed=N` makes every call but
 // LIVESCAN_Init, LIVESCAN_Close and LIVESCAN_GetErrorInfo answer N and write
 // nothing while the device is not open (without it the double has no state);
-// `LIVESCAN_GetFPRawData.overrun=N` writes N bytes past the image;
+// `Entry.overrun=N` writes N bytes past the image (GetFPRawData) or past the
+// text's buffer (GetDesc, GetErrorInfo);
 // `LIVESCAN_GetDesc.unterminated=1` (or GetErrorInfo's) leaves the wide text
 // without its wide zero.
 #include <cstdlib>
@@ -45,7 +46,9 @@ int plain(const char* name, std::initializer_list<long long> args) {
 }
 
 void writeText(const dbl::Call& c, char* out, std::size_t bytes, const std::string& text) {
-    if (out != nullptr && c.writes()) dbl::writeWide(out, bytes, text, c.integer("unterminated", 0) == 0);
+    if (out == nullptr || !c.writes()) return;
+    dbl::writeWide(out, bytes, text, c.integer("unterminated", 0) == 0);
+    std::memset(out + bytes, 0xEE, static_cast<std::size_t>(c.integer("overrun", 0)));
 }
 
 void put(const dbl::Call& c, int* out, const char* field, long long fallback) {

@@ -1,6 +1,7 @@
 #include "double_core.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <cwchar>
 #include <map>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace dbl {
@@ -109,6 +111,9 @@ Call::Call(const char* name, std::initializer_list<long long> args) : name_(name
     }
     std::string write;
     if (take(name_ + ".write", &write)) writes_ = write != "0";
+    std::string delay;
+    if (take(name_ + ".delay", &delay))
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay.c_str())));
 }
 
 long long Call::integer(const char* field, long long fallback) const {

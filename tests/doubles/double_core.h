@@ -5,9 +5,10 @@
 // `throw` or `throw:text` (a std::runtime_error), `throw-other` (an int is
 // thrown) or `crash` (the process gets SIGSEGV). `Entry.field=v1,v2,...` sets successive values the entry
 // point writes. Once a list is used up its last value repeats. `Entry.write=0` makes the entry point write
-// nothing, and `log=path` appends one line per call (name and numeric arguments) to a file. The script is
-// read from the environment variable TERVO_DOUBLE when the library loads (TERVO_DOUBLE_LOG names the log) and
-// can be replaced in-process through the library's configure function.
+// nothing, `Entry.delay=ms` makes it take that long, and `log=path` appends one line per call (name and
+// numeric arguments) to a file. The script is read from the environment variable TERVO_DOUBLE when the
+// library loads (TERVO_DOUBLE_LOG names the log) and can be replaced in-process through the library's
+// configure function.
 #ifndef TERVO_DOUBLE_CORE_H
 #define TERVO_DOUBLE_CORE_H
 

@@ -6,11 +6,20 @@
 // templates are as similar as their block means, an empty template ("TDBE")
 // matches nothing, the quality is the image's gray-level spread discounted by
 // its roughness (blank and noise score 0), the compressed image ("TDBC") is the
-// block means, and anything without a magic answers -102. Faults then:
-// `FP_FeatureMatch.skew=D` adds D when the first template sorts before the
-// second, `Entry.garbage=crash` crashes on input without a magic,
-// `FP_FeatureExtract.overrun=N` writes N bytes past the template and
-// `FP_Compress.size=N` makes the compressed image N bytes long.
+// block means, and anything without a magic answers -102.
+//
+// Faults to plant in content mode, each breaking one promise:
+//   FP_FeatureExtract.overrun=N   N bytes written past the template (also Empty1/2)
+//   FP_FeatureExtract.drift=1     a call counter in the template's last byte
+//   FP_FeatureExtract.bmp=0       a BMP file read as if it were a raw image
+//   FP_FeatureMatch.skew=D        D added when the first template sorts first
+//   FP_FeatureMatch.scale=F       every similarity times F (also FP_ImageMatch)
+//   FP_FeatureMatch.floor=F       no similarity below F
+//   FP_FeatureMatch.empty=F       what an empty template scores
+//   FP_FeatureMatch.overrun=N     N bytes written past the similarity
+//   Entry.garbage=crash|accept    input without a magic crashes, or answers 1
+//   FP_Compress.size=N            the compressed image is N bytes long
+//   FP_Compress.work=N            N bytes written into the work buffer (also FP_Decompress)
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -60,9 +69,9 @@ void fill(unsigned char* out, std::size_t len, const dbl::Call& c, long long byt
 }
 
 // The image's pixels, top row first, from a raw image or a BMP file.
-std::vector<unsigned char> pixelsOf(const unsigned char* image) {
+std::vector<unsigned char> pixelsOf(const unsigned char* image, bool readBmp = true) {
     std::vector<unsigned char> pixels(image, image + kImageLen);
-    if (image[0] == 'B' && image[1] == 'M' && image[10] == (kBmpPixelOffset & 0xFF) &&
+    if (readBmp && image[0] == 'B' && image[1] == 'M' && image[10] == (kBmpPixelOffset & 0xFF) &&
         image[11] == (kBmpPixelOffset >> 8))
         for (int y = 0; y < kHeight; ++y)
             std::memcpy(&pixels[y * kWidth], image + kBmpPixelOffset + (kHeight - 1 - y) * kWidth, kWidth);
@@ -105,22 +114,34 @@ int qualityOf(const std::vector<unsigned char>& pixels) {
 
 // What a library does with input it does not recognise.
 int garbage(const dbl::Call& c) {
-    if (c.text("garbage", "") == "crash") dbl::crash();
-    return kFileIllegal;
+    const std::string answer = c.text("garbage", "");
+    if (answer == "crash") dbl::crash();
+    return answer == "accept" ? 1 : kFileIllegal;
+}
+
+void writeSimilarity(const dbl::Call& c, float* out, double similarity) {
+    if (out == nullptr || !c.writes()) return;
+    *out = static_cast<float>(similarity);
+    std::memset(out + 1, 0xEE, static_cast<std::size_t>(c.integer("overrun", 0)));
 }
 
 int similarityOf(const dbl::Call& c, const unsigned char* a, const unsigned char* b, float* out) {
     if (hasMagic(a, "TDBE") || hasMagic(b, "TDBE")) {
-        if (out != nullptr && c.writes()) *out = 0;
+        writeSimilarity(c, out, c.real("empty", 0));
         return c.result();
     }
     if (!hasMagic(a, "TDBL") || !hasMagic(b, "TDBL")) return garbage(c);
     double difference = 0;
     for (std::size_t i = kMagicLen; i < kMagicLen + kMeans; ++i) difference += std::abs(a[i] - b[i]);
-    double similarity = std::clamp(1.0 - difference / kMeans / 64.0, 0.0, 1.0);
+    double similarity = std::clamp(1.0 - difference / kMeans / 64.0, 0.0, 1.0) * c.real("scale", 1);
+    similarity = std::max(similarity, c.real("floor", 0));
     if (std::memcmp(a, b, kTemplateLen) < 0) similarity += c.real("skew", 0);
-    if (out != nullptr && c.writes()) *out = static_cast<float>(similarity);
+    writeSimilarity(c, out, similarity);
     return c.result();
+}
+
+void useWorkBuffer(const dbl::Call& c, unsigned char* work) {
+    if (work != nullptr) std::memset(work, 'w', static_cast<std::size_t>(c.integer("work", 0)));
 }
 
 int similarity(const dbl::Call& c, float* out) {
@@ -152,8 +173,12 @@ int FP_FeatureExtract(unsigned char cScannerType, unsigned char cFingerCode, uns
                       unsigned char* pFeatureData) {
     dbl::Call c("FP_FeatureExtract", {cScannerType, cFingerCode});
     fill(pFeatureData, kTemplateLen, c, 0x5A);
-    if (contentMode() && pFingerImgBuf != nullptr && pFeatureData != nullptr && c.writes())
-        writeRecord(pFeatureData, "TDBL", blockMeans(pixelsOf(pFingerImgBuf)), kTemplateLen);
+    if (contentMode() && pFingerImgBuf != nullptr && pFeatureData != nullptr && c.writes()) {
+        writeRecord(pFeatureData, "TDBL", blockMeans(pixelsOf(pFingerImgBuf, c.integer("bmp", 1) != 0)),
+                    kTemplateLen);
+        static unsigned char calls = 0;
+        if (c.integer("drift", 0) != 0) pFeatureData[kTemplateLen - 1] = ++calls;
+    }
     return c.result();
 }
 
@@ -174,8 +199,9 @@ int FP_ImageMatch(unsigned char* pFingerImgBuf, unsigned char* pFeatureData, flo
 
 int FP_Compress(unsigned char cScannerType, unsigned char cEnrolResult, unsigned char cFingerCode,
                 unsigned char* pFingerImgBuf, int nCompressRatio, unsigned char* pCompressedImgBuf,
-                unsigned char* /*work*/) {
+                unsigned char* strBuf) {
     dbl::Call c("FP_Compress", {cScannerType, cEnrolResult, cFingerCode, nCompressRatio});
+    useWorkBuffer(c, strBuf);
     const bool content = contentMode();
     const auto size =
         static_cast<std::size_t>(c.integer("size", content ? kMagicLen + kMeans : kImageLen / 6));
@@ -185,8 +211,9 @@ int FP_Compress(unsigned char cScannerType, unsigned char cEnrolResult, unsigned
     return c.result();
 }
 
-int FP_Decompress(unsigned char* pCompressedImgBuf, unsigned char* pFingerImgBuf, unsigned char* /*work*/) {
+int FP_Decompress(unsigned char* pCompressedImgBuf, unsigned char* pFingerImgBuf, unsigned char* strBuf) {
     dbl::Call c("FP_Decompress", {});
+    useWorkBuffer(c, strBuf);
     if (!contentMode()) {
         fill(pFingerImgBuf, kImageLen, c, 0x80);
         return c.result();
