@@ -74,7 +74,8 @@ bool readBmpFile(const std::string& path, Image& image, std::string& error) {
         error = path + " is not an uncompressed 256 x 360 image with 8 bits per pixel";
         return false;
     }
-    if (offset < 54 + 1024 || file.size() < offset + kRawImageBytes) {
+    const std::uint32_t colours = get(file, 46, 4) == 0 ? 256 : get(file, 46, 4);
+    if (colours > 256 || offset < 54 + 4 * colours || file.size() < offset + kRawImageBytes) {
         error = path + " is shorter than its header says";
         return false;
     }
@@ -83,9 +84,12 @@ bool readBmpFile(const std::string& path, Image& image, std::string& error) {
         const std::size_t row = offset + static_cast<std::size_t>(height > 0 ? kHeight - 1 - y : y) * kWidth;
         for (int x = 0; x < kWidth; ++x) {
             // The palette entry's blue, green and red, averaged to gray.
-            const std::size_t entry = 54 + 4 * std::size_t{file[row + x]};
+            const std::uint8_t index = file[row + x];
+            const std::size_t entry = 54 + 4 * std::size_t{index};
             image[static_cast<std::size_t>(y) * kWidth + x] =
-                static_cast<std::uint8_t>((file[entry] + file[entry + 1] + file[entry + 2]) / 3);
+                index < colours
+                    ? static_cast<std::uint8_t>((file[entry] + file[entry + 1] + file[entry + 2]) / 3)
+                    : index;
         }
     }
     return true;

@@ -25,7 +25,6 @@ Outcome findEntryPoints(Channel& channel, const Contract& contract) {
     std::string error;
     void* handle = openLibrary(contract.library, error);
     if (handle == nullptr) return failed("cannot be loaded: " + error);
-    channel.calling("");  // loaded
     std::string missing;
     for (const char* name : contract.entryPoints)
         if (loader::lookup<void*>(handle, name) == nullptr) {
