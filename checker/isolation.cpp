@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +75,36 @@ void decode(std::vector<char>& received, ChildReport& report, bool& answered, st
     received.erase(received.begin(), received.begin() + static_cast<long>(at));
 }
 
+// How long a child that does nothing may take to end before fork() is taken
+// not to work here.
+constexpr int kForkProbeMs = 300;
+constexpr int kProbeStepMs = 10;
+
+bool forkReturnsInChild() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    if (child < 0) return true;  // the real fork() then reports its error
+    for (int waited = 0; waited < kForkProbeMs; waited += kProbeStepMs) {
+        if (waitpid(child, nullptr, WNOHANG) == child) return true;
+        usleep(kProbeStepMs * 1000);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    std::fprintf(stderr,
+                 "tervo-check: fork() does not return in the child here; using the clone system call\n");
+    return false;
+}
+
+// A child process. Under some user-mode emulators (qemu-user 7.2 running an
+// AArch64 build) fork() of a dynamically linked program never returns in the
+// child; there a bare clone system call, which skips only the C library's
+// at-fork handlers, starts it instead.
+pid_t startChild() {
+    static const bool forkWorks = forkReturnsInChild();
+    if (forkWorks) return fork();
+    return static_cast<pid_t>(syscall(SYS_clone, SIGCHLD, 0, 0, 0, 0));
+}
+
 std::string blame(const std::string& lastCall) {
     return lastCall.empty() ? "loading the library" : lastCall;
 }
@@ -101,7 +132,7 @@ ChildReport runIsolated(const std::function<Outcome(Channel&)>& body, int timeou
         return report;
     }
     std::fflush(nullptr);
-    const pid_t child = fork();
+    const pid_t child = startChild();
     if (child < 0) {
         close(fds[0]);
         close(fds[1]);
