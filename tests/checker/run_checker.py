@@ -79,7 +79,7 @@ FAULTS = {
     "capture-overrun": ("LIVESCAN_GetFPRawData.overrun=3", "default",
                         "LIVESCAN_GetFPRawData: writes nothing past 92160 bytes", "offset 92160", {}),
     "slow-capture": ("LIVESCAN_GetFPRawData.delay=0,1100", "default",
-                     "LIVESCAN_GetFPRawData: a capture within 1000 ms", "took 11", {}),
+                     "LIVESCAN_GetFPRawData: a capture within 1000 ms", "took ", {}),
     "wrong-size": ("LIVESCAN_GetMaxImageSize.width=300", "default",
                    "LIVESCAN_GetMaxImageSize: 256 x 360, and a capture window within it", "size 300 x 360", {}),
     "window-refused": ("LIVESCAN_SetCaptWindow=-1", "default",
@@ -112,7 +112,7 @@ FAULTS = {
                         "FP_FeatureExtract: a BMP file and the same image raw give templates that match",
                         "similarity 0.", {}),
     "slow-extraction": ("FP_FeatureExtract.delay=0,1100", "default",
-                        "FP_FeatureExtract: an extraction within 1000 ms", "took 11", {}),
+                        "FP_FeatureExtract: an extraction within 1000 ms", "took ", {}),
     "similarity-overrun": ("FP_FeatureMatch.overrun=4", "default",
                            "FP_FeatureMatch: writes nothing past the 4-byte similarity",
                            "offset 4, past the 4 bytes of the similarity", {}),
@@ -131,8 +131,15 @@ FAULTS = {
                          "FP_ImageMatch: an image matches its own template above 0.6", "similarity 0.50", {}),
     "empty-template-overrun": ("FP_GenFeatureFromEmpty1.overrun=1", "default",
                                "FP_GenFeatureFromEmpty1: answers 1 and writes nothing past 512 bytes", "offset 512", {}),
+    "empty2-template-overrun": ("FP_GenFeatureFromEmpty2.overrun=1", "default",
+                                "FP_GenFeatureFromEmpty2: answers 1 and writes nothing past 512 bytes", "offset 512",
+                                {}),
     "empty-template-matches": ("FP_FeatureMatch.empty=0.9", "default", EMPTY_MATCH.format(1),
                                "FP_FeatureMatch scored 0.90 against a print", {EMPTY_MATCH.format(2): "FAIL"}),
+    "compress-output-overrun": ("FP_Compress.size=95170", "default",
+                                "FP_Compress: writes nothing past 95160 bytes of output and 256 of work buffer",
+                                "offset 95160, past the 95160 bytes of the output buffer",
+                                {"FP_Compress: ratio 6 within 92160 / 6 bytes and a 1078-byte header": "FAIL"}),
     "compress-work-overrun": ("FP_Compress.work=300", "default",
                               "FP_Compress: writes nothing past 95160 bytes of output and 256 of work buffer",
                               "offset 256, past the 256 bytes of the work buffer", {}),
@@ -146,6 +153,11 @@ FAULTS = {
                                     "FP_Decompress: a garbage compressed image answers other than 1",
                                     "answered 1", {}),
 }
+
+# Checks of a call's time: under an emulator on a loaded machine even the fastest
+# of three calls may stall past the limit, so there only a planted delay must fail them.
+TIMING = {"LIVESCAN_GetFPRawData: a capture within 1000 ms", "FP_FeatureExtract: an extraction within 1000 ms",
+          "FP_FeatureMatch: a match within 50 ms"}
 
 LINE = re.compile(r"^(ok|FAIL|skip)  +(\S+: .*?)(?: \((.*)\)|: (.*))?$")
 
@@ -199,19 +211,36 @@ def consistent(results, totals):
     return [] if totals == want else [f"totals line {totals!r}, the lines say {want!r}"]
 
 
+def excused(runner, name, status):
+    """A timing check's failure under an emulator, which the run reports but a test does not count."""
+    if status == "FAIL" and name in TIMING and runner.opts.emulator.strip():
+        print(f"note: {name} failed under the emulator")
+        return True
+    return False
+
+
+def status_without_excused(runner, status, out):
+    """The exit status the run would have had without the excused timing failures."""
+    fails = [n for n, (s, _) in parse(out)[0].items() if s == "FAIL"]
+    if status == 1 and fails and all(excused(runner, n, "FAIL") for n in fails):
+        return 0
+    return status
+
+
 def all_pass(runner, libs, script, args=()):
     status, out, err = runner.run(list(args), libs, script)
     results, totals = parse(out)
     problems = consistent(results, totals)
-    problems += [f"{name}: {s} {d}" for name, (s, d) in results.items() if s != "ok"]
-    if status != 0:
-        problems.append(f"exit status {status}")
+    problems += [f"{name}: {s} {d}" for name, (s, d) in results.items() if s != "ok" and not excused(runner, name, s)]
+    want_status = 1 if any(s == "FAIL" for s, _ in results.values()) else 0
+    if status != want_status:
+        problems.append(f"exit status {status}, expected {want_status}")
     if len(results) < 40:
         problems.append(f"only {len(results)} check lines:\n{out}{err}")
     return problems, results
 
 
-def image_check(name, baseline_detail):
+def image_check(name):
     """Whether a check works on images (skipped when there are none)."""
     return name.startswith("FP_") and name not in IMAGE_FREE
 
@@ -242,13 +271,13 @@ def fault_case(runner, doubles, name):
             expected[check] = "FAIL"
         elif check in others:
             expected[check] = others[check]
-        elif IMAGE_CHECKS in others and image_check(check, baseline[check]):
+        elif IMAGE_CHECKS in others and image_check(check):
             expected[check] = others[IMAGE_CHECKS]
         else:
             expected[check] = "ok"
     for check, want in expected.items():
         got, detail = results[check]
-        if got != want:
+        if got != want and not (want == "ok" and excused(runner, check, got)):
             problems.append(f"{check}: {got} ({detail}), expected {want}")
     if results[target][0] == "FAIL" and observed not in results[target][1]:
         problems.append(f"{target}: says {results[target][1]!r}, expected it to name {observed!r}")
@@ -290,8 +319,10 @@ def report_case(runner, opts):
         problems.append("markup in an observed value did not survive the XML file")
     # Sanitizer-free standins: every case passed, in a file written next to an existing one.
     status, out, err = runner.run(["--report", path, "--only", "capture"], opts.lib)
+    status = status_without_excused(runner, status, out)
     root, cases = junit(path)
-    if status != 0 or root.get("failures") != "0" or len(cases) != len(parse(out)[0]):
+    failures = [n for n, (k, _) in cases.items() if k == "FAIL" and not excused(runner, n, k)]
+    if status != 0 or failures or len(cases) != len(parse(out)[0]):
         problems.append("the stand-ins' capture report is wrong:\n" + open(path).read())
     status, _, err = runner.run(["--report", os.path.join(runner.tmp, "no", "such", "dir.xml"), "--only", "capture"],
                                 opts.lib)
@@ -316,6 +347,7 @@ def options_case(runner, opts):
 
     def expect(args, want_status, want_out="", want_err="", libs=default, script=BASELINE):
         status, out, err = runner.run(args, libs, script)
+        status = status_without_excused(runner, status, out)
         if status != want_status or want_out not in out or want_err not in err:
             problems.append(f"{args}: exit status {status}, stdout {out[:300]!r}, stderr {err!r}")
         return out
@@ -346,6 +378,7 @@ def options_case(runner, opts):
         problems.append(f"one --image: the two-impression check answered {genuine}")
     # Without images and without a capture library, the image checks skip with the reason.
     status, out, err = runner.run(["--only", "algorithm"], no_capture, BASELINE)
+    status = status_without_excused(runner, status, out)
     results, _ = parse(out)
     selfmatch = results.get("FP_FeatureMatch: a template matches itself above 0.6", ("", ""))
     if status != 0 or selfmatch[0] != "skip" or "give --image" not in selfmatch[1]:
