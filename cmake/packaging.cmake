@@ -7,7 +7,7 @@ include(GNUInstallDirs)
 # run path names after the ordinary library directory.
 set(TERVO_STANDIN_LIBDIR ${CMAKE_INSTALL_LIBDIR}/tervo)
 
-install(TARGETS tervo tervo-dlopen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+install(TARGETS tervo tervo-dlopen tervo-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
 install(FILES include/ID_Fpr.h include/ID_FprCap.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT programs)
 foreach(lib ID_Fpr ID_FprCap)
   if(TARGET ${lib})
@@ -35,7 +35,8 @@ foreach(component programs standins)
 endforeach()
 
 # Manual pages, compressed as Debian installs them.
-foreach(page tervo:programs tervo-dlopen:programs tervo-fpgen:standins tervo-fpshow:standins)
+foreach(page tervo:programs tervo-dlopen:programs tervo-check:programs tervo-fpgen:standins
+             tervo-fpshow:standins)
   string(REPLACE ":" ";" page ${page})
   list(GET page 0 name)
   list(GET page 1 component)
@@ -70,7 +71,8 @@ set(CPACK_DEBIAN_PROGRAMS_PACKAGE_SUGGESTS tervo-standins)
 string(CONCAT CPACK_COMPONENT_PROGRAMS_DESCRIPTION
        "tervo and tervo-dlopen drive the capture library libID_FprCap.so and the\n"
        "algorithm library libID_Fpr.so command by command and print result codes,\n"
-       "timings, quality and similarity scores.")
+       "timings, quality and similarity scores. tervo-check runs a pass/fail\n"
+       "compliance check of a pair of such libraries.")
 
 set(CPACK_DEBIAN_STANDINS_PACKAGE_NAME tervo-standins)
 set(CPACK_DEBIAN_STANDINS_PACKAGE_DEPENDS

@@ -12,8 +12,36 @@
 #ifndef TERVO_ALGORITHM_FIRST
 #define TERVO_ALGORITHM_FIRST 0
 #endif
+#ifndef TERVO_VERSION
+#define TERVO_VERSION "unknown"
+#endif
 
 namespace {
+
+constexpr const char* kProgramName = TERVO_ALGORITHM_FIRST ? "tervo-dlopen" : "tervo";
+
+// "--help" or "--version" as the only argument answers and ends the program
+// before any library call; anywhere else they are ignored as before.
+bool answeredProgramInfo(int argc, char** argv) {
+    if (argc != 2) return false;
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s %s\n", kProgramName, TERVO_VERSION);
+        return true;
+    }
+    if (std::strcmp(argv[1], "--help") != 0) return false;
+    std::printf(
+        "usage: %s [IMAGE1.bmp IMAGE2.bmp]\n"
+        "\n"
+        "Console test tool for the capture library libID_FprCap.so and the algorithm\n"
+        "library libID_Fpr.so, which this program %s.\n"
+        "Type commands on standard input; the menu lists them. With two BMP files,\n"
+        "they are extracted and matched before the first prompt.\n"
+        "\n"
+        "  --help     print this text\n"
+        "  --version  print the version\n",
+        kProgramName, TERVO_ALGORITHM_FIRST ? "loads by name at run time" : "is linked against");
+    return true;
+}
 
 bool openScanner() {
     const int nRet = LIVESCAN_Init();
@@ -73,6 +101,7 @@ void prepareStdio() {
 }
 
 int tervoMain(int argc, char** argv) {
+    if (answeredProgramInfo(argc, argv)) return 0;
 #if TERVO_ALGORITHM_FIRST
     const int Retval = beginAlgorithm();
     if (!openScanner()) return -1;

@@ -1,4 +1,12 @@
 // Test double of libID_FprCap.so: every entry point answers what the script says.
+//
+// Faults for the compliance checker: `closed=N` makes every call but
+// LIVESCAN_Init, LIVESCAN_Close and LIVESCAN_GetErrorInfo answer N and write
+// nothing while the device is not open (without it the double has no state);
+// `Entry.overrun=N` writes N bytes past the image (GetFPRawData) or past the
+// text's buffer (GetDesc, GetErrorInfo);
+// `LIVESCAN_GetDesc.unterminated=1` (or GetErrorInfo's) leaves the wide text
+// without its wide zero.
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -23,8 +31,24 @@ struct LoadLogger {
     ~LoadLogger() { dbl::logLine("unload libID_FprCap.so"); }
 } loadLogger;
 
+bool deviceOpen = false;
+
+// One call of an entry point that needs an open device.
+dbl::Call call(const char* name, std::initializer_list<long long> args) {
+    dbl::Call c(name, args);
+    const std::string closed = dbl::setting("closed", "");
+    if (!deviceOpen && !closed.empty()) c.refuse(std::atoi(closed.c_str()));
+    return c;
+}
+
 int plain(const char* name, std::initializer_list<long long> args) {
-    return dbl::Call(name, args).result();
+    return call(name, args).result();
+}
+
+void writeText(const dbl::Call& c, char* out, std::size_t bytes, const std::string& text) {
+    if (out == nullptr || !c.writes()) return;
+    dbl::writeWide(out, bytes, text, c.integer("unterminated", 0) == 0);
+    std::memset(out + bytes, 0xEE, static_cast<std::size_t>(c.integer("overrun", 0)));
 }
 
 void put(const dbl::Call& c, int* out, const char* field, long long fallback) {
@@ -40,6 +64,7 @@ void writeImage(const dbl::Call& c, unsigned char* out) {
         for (int x = 0; x < kWidth; ++x)
             out[y * kWidth + x] = kind == "gradient" ? static_cast<unsigned char>(x + 2 * y)
                                                      : static_cast<unsigned char>(std::atoi(kind.c_str()));
+    std::memset(out + kWidth * kHeight, 0xEE, static_cast<std::size_t>(c.integer("overrun", 0)));
 }
 
 }  // namespace
@@ -49,10 +74,14 @@ void tervo_double_cap_configure(const char* script) {
 }
 
 int LIVESCAN_Init() {
-    return plain("LIVESCAN_Init", {});
+    const int result = dbl::Call("LIVESCAN_Init", {}).result();
+    if (result == 1) deviceOpen = true;
+    return result;
 }
 int LIVESCAN_Close() {
-    return plain("LIVESCAN_Close", {});
+    const int result = dbl::Call("LIVESCAN_Close", {}).result();
+    if (result == 1) deviceOpen = false;
+    return result;
 }
 int LIVESCAN_GetChannelCount() {
     return plain("LIVESCAN_GetChannelCount", {});
@@ -65,26 +94,26 @@ int LIVESCAN_SetContrast(int nChannel, int nContrast) {
 }
 
 int LIVESCAN_GetBright(int nChannel, int* pnBright) {
-    dbl::Call c("LIVESCAN_GetBright", {nChannel});
+    const dbl::Call c = call("LIVESCAN_GetBright", {nChannel});
     put(c, pnBright, "value", 128);
     return c.result();
 }
 
 int LIVESCAN_GetContrast(int nChannel, int* pnContrast) {
-    dbl::Call c("LIVESCAN_GetContrast", {nChannel});
+    const dbl::Call c = call("LIVESCAN_GetContrast", {nChannel});
     put(c, pnContrast, "value", 64);
     return c.result();
 }
 
 int LIVESCAN_GetMaxImageSize(int nChannel, int* pnWidth, int* pnHeight) {
-    dbl::Call c("LIVESCAN_GetMaxImageSize", {nChannel});
+    const dbl::Call c = call("LIVESCAN_GetMaxImageSize", {nChannel});
     put(c, pnWidth, "width", kWidth);
     put(c, pnHeight, "height", kHeight);
     return c.result();
 }
 
 int LIVESCAN_GetCaptWindow(int nChannel, int* pnOriginX, int* pnOriginY, int* pnWidth, int* pnHeight) {
-    dbl::Call c("LIVESCAN_GetCaptWindow", {nChannel});
+    const dbl::Call c = call("LIVESCAN_GetCaptWindow", {nChannel});
     put(c, pnOriginX, "x", 0);
     put(c, pnOriginY, "y", 0);
     put(c, pnWidth, "width", kWidth);
@@ -104,7 +133,7 @@ int LIVESCAN_BeginCapture(int nChannel) {
 }
 
 int LIVESCAN_GetFPRawData(int nChannel, unsigned char* pRawData) {
-    dbl::Call c("LIVESCAN_GetFPRawData", {nChannel});
+    const dbl::Call c = call("LIVESCAN_GetFPRawData", {nChannel});
     writeImage(c, pRawData);
     return c.result();
 }
@@ -124,25 +153,22 @@ int LIVESCAN_GetVersion() {
 }
 
 int LIVESCAN_GetDesc(char* pszDesc) {
-    dbl::Call c("LIVESCAN_GetDesc", {});
-    if (pszDesc != nullptr && c.writes())
-        dbl::writeWide(pszDesc, kDescBytes, c.text("text", "测试扫描仪 test scanner"));
+    const dbl::Call c = call("LIVESCAN_GetDesc", {});
+    writeText(c, pszDesc, kDescBytes, c.text("text", "测试扫描仪 test scanner"));
     return c.result();
 }
 
 int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
-    dbl::Call c("LIVESCAN_GetErrorInfo", {nErrorNo});
-    if (pszErrorInfo != nullptr && c.writes()) {
-        std::string text = c.text("text", "error {n} 错误");
-        const std::size_t at = text.find("{n}");
-        if (at != std::string::npos) text.replace(at, 3, std::to_string(nErrorNo));
-        dbl::writeWide(pszErrorInfo, kErrorTextBytes, text);
-    }
+    const dbl::Call c("LIVESCAN_GetErrorInfo", {nErrorNo});
+    std::string text = c.text("text", "error {n} 错误");
+    const std::size_t at = text.find("{n}");
+    if (at != std::string::npos) text.replace(at, 3, std::to_string(nErrorNo));
+    writeText(c, pszErrorInfo, kErrorTextBytes, text);
     return c.result();
 }
 
 int LIVESCAN_SetBufferEmpty(unsigned char* pImageData, long imageLength) {
-    dbl::Call c("LIVESCAN_SetBufferEmpty", {imageLength});
+    const dbl::Call c = call("LIVESCAN_SetBufferEmpty", {imageLength});
     if (pImageData != nullptr && c.writes() && imageLength > 0) std::memset(pImageData, 0, imageLength);
     return c.result();
 }

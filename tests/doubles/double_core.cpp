@@ -1,5 +1,8 @@
 #include "double_core.h"
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +10,7 @@
 #include <cwchar>
 #include <map>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace dbl {
@@ -75,6 +79,16 @@ void configureFromEnvironment(const char* library) {
     logLine(std::string("load ") + library);
 }
 
+std::string setting(const char* key, const char* fallback) {
+    auto found = script().find(key);
+    return found == script().end() || found->second.items.empty() ? fallback : found->second.items.front();
+}
+
+void crash() {
+    std::raise(SIGSEGV);
+    std::abort();  // only if SIGSEGV is ignored
+}
+
 void logLine(const std::string& line) {
     if (logPath().empty()) return;
     if (std::FILE* f = std::fopen(logPath().c_str(), "a")) {
@@ -100,12 +114,16 @@ Call::Call(const char* name, std::initializer_list<long long> args) : name_(name
     std::string outcome;
     if (take(name_, &outcome)) {
         if (outcome == "throw-other") throw 42;
+        if (outcome == "crash") crash();
         if (outcome.compare(0, 5, "throw") == 0)
             throw std::runtime_error(outcome.size() > 6 ? outcome.substr(6) : "double failure in " + name_);
         result_ = std::atoi(outcome.c_str());
     }
     std::string write;
     if (take(name_ + ".write", &write)) writes_ = write != "0";
+    std::string delay;
+    if (take(name_ + ".delay", &delay))
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay.c_str())));
 }
 
 long long Call::integer(const char* field, long long fallback) const {
@@ -123,7 +141,7 @@ std::string Call::text(const char* field, const char* fallback) const {
     return take(name_ + "." + field, &v) ? v : fallback;
 }
 
-void writeWide(char* out, std::size_t bytes, const std::string& utf8) {
+void writeWide(char* out, std::size_t bytes, const std::string& utf8, bool terminated) {
     // Decoded by hand: the double must not depend on the caller's locale.
     std::vector<wchar_t> wide;
     for (std::size_t i = 0; i < utf8.size();) {
@@ -137,6 +155,11 @@ void writeWide(char* out, std::size_t bytes, const std::string& utf8) {
     }
     const std::size_t room = bytes / sizeof(wchar_t);
     if (room == 0) return;
+    if (!terminated) {
+        for (std::size_t i = 0; !wide.empty() && wide.size() < room; ++i) wide.push_back(wide[i]);
+        std::memcpy(out, wide.data(), std::min(wide.size(), room) * sizeof(wchar_t));
+        return;
+    }
     if (wide.size() >= room) wide.resize(room - 1);
     wide.push_back(L'\0');
     std::memcpy(out, wide.data(), wide.size() * sizeof(wchar_t));

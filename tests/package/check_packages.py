@@ -27,8 +27,8 @@ def main():
         print(made.stdout + made.stderr)
         return 1
     expected = {
-        "tervo": {"./usr/bin/tervo", "./usr/bin/tervo-dlopen", "./usr/include/ID_Fpr.h",
-                  "./usr/include/ID_FprCap.h"},
+        "tervo": {"./usr/bin/tervo", "./usr/bin/tervo-dlopen", "./usr/bin/tervo-check", "./usr/include/ID_Fpr.h",
+                  "./usr/include/ID_FprCap.h", "./usr/share/man/man1/tervo-check.1.gz"},
         "tervo-standins": {"./usr/lib/tervo/libID_Fpr.so", "./usr/lib/tervo/libID_FprCap.so", "./usr/bin/tervo-fpgen",
                            "./usr/bin/tervo-fpshow"},
     }

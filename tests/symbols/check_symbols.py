@@ -2,8 +2,9 @@
 """Checks what the two programs export, need and search, from their ELF tables.
 
 tervo exports WriteBMP alone and needs the two fingerprint libraries by their
-file names; tervo-dlopen exports nothing and needs neither; both carry the
-run path as DT_RUNPATH so that LD_LIBRARY_PATH can still override it.
+file names; tervo-dlopen and tervo-check, which load them at run time, export
+nothing and need neither; all carry the run path as DT_RUNPATH so that
+LD_LIBRARY_PATH can still override it.
 """
 import argparse
 import re
@@ -39,6 +40,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--tervo", required=True)
     ap.add_argument("--tervo-dlopen", required=True)
+    ap.add_argument("--tervo-check", required=True)
     ap.add_argument("--runpath", required=True)
     ap.add_argument("--machine", help="text that `file` must report for every artefact, e.g. 'ARM aarch64'")
     ap.add_argument("--artefacts", nargs="*", default=[], help="further files for the --machine check")
@@ -48,19 +50,22 @@ def main():
 
     if exported(opts.tervo) != {"WriteBMP"}:
         problems.append(f"tervo exports {sorted(exported(opts.tervo))}, expected ['WriteBMP']")
-    if exported(opts.tervo_dlopen):
-        problems.append(f"tervo-dlopen exports {sorted(exported(opts.tervo_dlopen))}, expected nothing")
+    run_time_loading = (opts.tervo_dlopen, opts.tervo_check)
+    for path in run_time_loading:
+        if exported(path):
+            problems.append(f"{path} exports {sorted(exported(path))}, expected nothing")
 
     needed = set(dynamic(opts.tervo, "NEEDED"))
     if not fingerprint <= needed:
         problems.append(f"tervo needs {sorted(needed)}, which lacks {sorted(fingerprint - needed)}")
     if any(n.startswith("libID_") for n in needed - fingerprint):
         problems.append(f"tervo needs a fingerprint library under another name: {sorted(needed)}")
-    needed = set(dynamic(opts.tervo_dlopen, "NEEDED"))
-    if any(n.startswith("libID_") for n in needed):
-        problems.append(f"tervo-dlopen needs {sorted(needed)}")
+    for path in run_time_loading:
+        needed = set(dynamic(path, "NEEDED"))
+        if any(n.startswith("libID_") for n in needed):
+            problems.append(f"{path} needs {sorted(needed)}")
 
-    for path in (opts.tervo, opts.tervo_dlopen):
+    for path in (opts.tervo,) + run_time_loading:
         # Line editing is loaded at run time where there is a terminal, never linked.
         edit = [n for n in dynamic(path, "NEEDED") if n.startswith("libedit")]
         if edit:
@@ -71,7 +76,7 @@ def main():
             problems.append(f"{path} has run path {dynamic(path, 'RUNPATH')}, expected {opts.runpath}")
 
     if opts.machine:
-        for path in [opts.tervo, opts.tervo_dlopen] + opts.artefacts:
+        for path in [opts.tervo, *run_time_loading] + opts.artefacts:
             kind = subprocess.run(["file", "-L", path], check=True, capture_output=True, text=True).stdout
             if opts.machine not in kind:
                 problems.append(f"file says {kind.strip()}, expected {opts.machine}")

@@ -23,6 +23,7 @@
 #include "image_input.h"
 #include "matcher.h"
 #include "png_writer.h"
+#include "program_info.h"
 #include "result_codes.h"
 #include "verification.h"
 
@@ -192,7 +193,27 @@ void printCalibration(const std::vector<SetResult>& results) {
 
 }  // namespace
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tervo-fpeval [--compress] [--plot FILE.png] [--dump FILE] [--shift N] FOLDER...";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (tervo::fpr::tools::answeredProgramInfo(
+            argc, argv, "tervo-fpeval", kUsage,
+            "Runs the verification protocol (all genuine pairs of each finger's impressions, all\n"
+            "cross-finger impostor pairs) over folders of BMP images named FFFF_I.bmp and prints\n"
+            "the error rates, extraction and comparison speed for each folder.\n"
+            "\n"
+            "  --compress     also the compression round trip at ratio 6: PSNR, size, matches kept\n"
+            "  --plot FILE    draw the similarity histograms into a PNG\n"
+            "  --dump FILE    one line per comparison\n"
+            "  --shift N      move every image N pixels right and down before extraction\n"
+            "  --help         print this text\n"
+            "  --version      print the version\n"))
+        return 0;
     bool compression = false;
     std::string plot;
     std::FILE* dump = nullptr;  // one line per comparison, for studying the score
@@ -212,9 +233,7 @@ int main(int argc, char** argv) {
         }
     }
     if (folders.empty()) {
-        std::fprintf(
-            stderr,
-            "usage: tervo-fpeval [--compress] [--plot FILE.png] [--dump FILE] [--shift N] FOLDER...\n");
+        std::fprintf(stderr, "%s\n", kUsage);
         return 2;
     }
     std::vector<SetResult> results;

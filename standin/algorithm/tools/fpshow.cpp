@@ -8,6 +8,7 @@
 #include "extractor.h"
 #include "minutiae.h"
 #include "png_writer.h"
+#include "program_info.h"
 #include "result_codes.h"
 #include "ridge_fields.h"
 #include "thinning.h"
@@ -17,8 +18,16 @@ using namespace tervo::fpr;
 using namespace tervo::fpr::tools;
 
 int main(int argc, char** argv) {
+    constexpr const char* kUsage = "usage: tervo-fpshow IMAGE.bmp OUT.png";
+    if (answeredProgramInfo(argc, argv, "tervo-fpshow", kUsage,
+                            "Draws the image with its foreground, skeleton and minutiae as the reference\n"
+                            "extractor finds them into a PNG file.\n"
+                            "\n"
+                            "  --help     print this text\n"
+                            "  --version  print the version\n"))
+        return 0;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: tervo-fpshow IMAGE.bmp OUT.png\n");
+        std::fprintf(stderr, "%s\n", kUsage);
         return 2;
     }
     ImageBuffer buffer;

@@ -1,0 +1,34 @@
+// The results: one line each on standard output as the checks run, a totals
+// line, and the same results as a JUnit XML file for CI systems.
+#ifndef TERVO_CHECKER_REPORT_H
+#define TERVO_CHECKER_REPORT_H
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "outcome.h"
+
+namespace checker {
+
+struct Result {
+    std::string suite;  // "capture", "algorithm"
+    std::string name;   // "<entry point>: <what is promised>"
+    Outcome outcome;
+    double seconds = 0;
+};
+
+struct Totals {
+    int passed = 0, failed = 0, skipped = 0;
+};
+
+// "ok    NAME (observed)", "FAIL  NAME: observed", "skip  NAME: reason".
+std::string resultLine(const Result& result);
+Totals totalsOf(const std::vector<Result>& results);
+// "N passed, N failed, N skipped".
+std::string totalsLine(const Totals& totals);
+void writeJUnit(std::ostream& out, const std::vector<Result>& results);
+
+}  // namespace checker
+
+#endif

@@ -1,0 +1,23 @@
+// Runs the checks of the chosen contracts, one child process each, printing
+// each result as it comes.
+#ifndef TERVO_CHECKER_RUNNER_H
+#define TERVO_CHECKER_RUNNER_H
+
+#include <string>
+#include <vector>
+
+#include "report.h"
+#include "session.h"
+
+namespace checker {
+
+// The images for the algorithm checks from files: two impressions of one
+// finger, then another finger (the first one mirrored when not given).
+Inputs inputsFromFiles(const std::vector<Image>& images);
+
+// only: "", "capture" or "algorithm". files: the --image images, if any.
+std::vector<Result> runChecks(const std::string& only, const std::vector<Image>& files);
+
+}  // namespace checker
+
+#endif
