@@ -364,9 +364,7 @@ const Contract& algorithmContract() {
         Family::algorithm,
         "algorithm",
         kAlgorithmLibrary,
-        {"FP_GetVersion", "FP_Begin", "FP_FeatureExtract", "FP_FeatureMatch", "FP_ImageMatch", "FP_Compress",
-         "FP_Decompress", "FP_GetQualityScore", "FP_GenFeatureFromEmpty1", "FP_GenFeatureFromEmpty2",
-         "FP_End"},
+        algorithmEntryPoints(),
         {
             {"FP_Begin",
              "answers 1, and 1 again while ready",

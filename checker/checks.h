@@ -34,6 +34,27 @@ struct Contract {
 const Contract& captureContract();
 const Contract& algorithmContract();
 
+// Every entry point of a contract, from its table (LIVESCAN_SetGain is no part
+// of the capture contract's).
+inline std::vector<const char*> captureEntryPoints() {
+    return {
+#define TERVO_LIVESCAN_LIFECYCLE(name, type, parameters, arguments) #name,
+#define TERVO_LIVESCAN_ENTRY TERVO_LIVESCAN_LIFECYCLE
+#include "livescan_entries.def"
+#undef TERVO_LIVESCAN_ENTRY
+#undef TERVO_LIVESCAN_LIFECYCLE
+    };
+}
+inline std::vector<const char*> algorithmEntryPoints() {
+    return {
+#define TERVO_FP_ENTRY(name, parameters, arguments) #name,
+#define TERVO_FP_LIFECYCLE TERVO_FP_ENTRY
+#include "fp_entries.def"
+#undef TERVO_FP_LIFECYCLE
+#undef TERVO_FP_ENTRY
+    };
+}
+
 // Limits the checks hold the libraries to.
 constexpr double kCaptureLimitMs = 1000;
 constexpr double kExtractLimitMs = 1000;
