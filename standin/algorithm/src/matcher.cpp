@@ -58,14 +58,6 @@ constexpr float kShrinkage = 10.0F;
 // and those of the other three by up to a tenth, which paid for the cheaper settings around it.
 constexpr float kVoteWeight = 0.08F;
 constexpr int kMaxVotes = 6;
-// Early exit: a pair whose best candidate has fewer than kExitVotes votes and whose four best
-// descriptor pairs average a Dice coefficient under kExitDice is not aligned at all and scores 0. It
-// turns away about a third of real impostor pairs before the costliest stage, and a few genuine ones
-// (0 to 17 of the 280 per FVC set and image shift, some of which had scored above the equal-error
-// threshold); with the votes weighing the score, the mean EERs over shifts stayed where they were.
-constexpr int kExitVotes = 2;
-constexpr int kExitLeaders = 4;
-constexpr float kExitDice = 0.5F;
 
 struct Trigonometry {
     std::array<float, 256> cosine{}, sine{};
@@ -563,13 +555,6 @@ int rankBySupport(const PreparedTemplate& a, const PreparedTemplate& b,
     return count;
 }
 
-// Dice coefficients of the kExitLeaders best descriptor pairs, summed.
-float leadingDice(const std::array<Candidate, kCandidates>& best, int count) {
-    float sum = 0.0F;
-    for (int k = 0; k < std::min(count, kExitLeaders); ++k) sum += best[k].similarity;
-    return sum;
-}
-
 }  // namespace
 
 float calibrateSimilarity(float raw, int paired) {
@@ -598,7 +583,6 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     std::array<int, kCandidates> agreeing;
     const int orderCount = rankBySupport(a, b, best, bestCount, order, agreeing);
     const int votes = orderCount > 0 ? agreeing[order[0]] : 0;
-    if (votes < kExitVotes && leadingDice(best, bestCount) < kExitDice * kExitLeaders) return detail;
     Consolidation c, winner;
     FloatPositions bAt;
     convertPositions(b, bAt);

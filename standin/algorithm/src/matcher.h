@@ -1,7 +1,7 @@
 // Minutiae matching in two stages. Local stage: the most similar pairs of neighbourhood descriptors
 // (see local_structures.h) are candidate correspondences, and each candidate gets one vote from every
-// other candidate that agrees with the alignment it implies. A pair of prints whose candidates are
-// neither supported nor close ends there, with similarity 0. Global stage: the best-supported
+// other candidate that agrees with the alignment it implies. Every pair goes on to the global stage
+// (no pair is turned away on its descriptors alone). Global stage: the best-supported
 // candidates align the two sets, a one-to-one pairing with distortion-tolerant bounds consolidates
 // each, and the pairing is scored against the minutiae that lie in the other print's foreground. The
 // best consolidation, weighted by the votes, gives the similarity.
