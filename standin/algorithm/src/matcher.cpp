@@ -394,6 +394,38 @@ void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignm
     overlapB = countInForeground(a, x, y, b.count);
 }
 
+// How well the two ridge orientation fields agree over the overlap under the alignment: the mean over
+// the cells of a whose centre lands in b's print of the cosine of twice the orientation difference
+// (1 parallel, -1 crossing at right angles), and the number of those cells.
+void orientationAgreement(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t,
+                          float& agreement, int& cells) {
+    const Trigonometry& trig = trigonometry();
+    constexpr int kStepsPerOrientation = 256 / (2 * kOrientationSteps);  // turn steps per orientation step
+    float sum = 0.0F;
+    cells = 0;
+    for (int cy = 0; cy < kMaskRows; ++cy) {
+        for (std::uint32_t row = a.mask[cy]; row != 0; row &= row - 1) {
+            const int cx = __builtin_ctz(row);
+            float x = 0, y = 0;
+            t.apply(static_cast<float>(cx * kMaskCell + kMaskCell / 2), static_cast<float>(cy * kMaskCell + kMaskCell / 2),
+                    x, y);
+            if (!b.maskAt(x, y)) continue;
+            const int cell = static_cast<int>(y) / kMaskCell * kMaskColumns + static_cast<int>(x) / kMaskCell;
+            const int turned = a.orientation[cy * kMaskColumns + cx] * kStepsPerOrientation + t.rotationSteps;
+            const int doubled = 2 * (turned - b.orientation[cell] * kStepsPerOrientation);
+            sum += trig.cosine[static_cast<std::uint8_t>(doubled)];
+            ++cells;
+        }
+    }
+    agreement = cells > 0 ? sum / static_cast<float>(cells) : 0.0F;
+}
+
+// The mean squared cosine of the orientation difference, 0..1: the share of the overlap whose ridges
+// run alike.
+float parallelShare(float agreement) {
+    return 0.5F * (1.0F + agreement);
+}
+
 struct Consolidation {
     MatchDetail detail;
     Pairing pairing;
@@ -424,7 +456,9 @@ void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, const Flo
     if (p.paired < kMinPaired || scoreOf(p.weight, p.paired, p.paired, p.paired) <= bestRaw) return;
     overlaps(a, b, t, p, bestRaw, out.detail.overlapA, out.detail.overlapB);
     if (out.detail.overlapB < 0) return;
-    out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB);
+    orientationAgreement(a, b, t, out.detail.orientationAgreement, out.detail.orientationCells);
+    out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB) *
+                     parallelShare(out.detail.orientationAgreement);
 }
 
 struct Candidate {
@@ -601,7 +635,8 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     if (detail.raw > 0.0F && winner.pairing.paired >= kElasticMinPaired) {
         pairElastically(a, b, bAt, winner.alignment, winner.pairing);
         detail.paired = winner.pairing.paired;
-        detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB);
+        detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB) *
+                     parallelShare(detail.orientationAgreement);
     }
     for (int k = 0; withSupport && k < winner.pairing.paired && detail.raw > 0.0F; ++k)
         detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);

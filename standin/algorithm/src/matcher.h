@@ -19,7 +19,9 @@ struct MatchDetail {
                                      // sets, times the alignment support factor
     int paired = 0;                  // minutiae paired in the best alignment
     int overlapA = 0, overlapB = 0;  // minutiae of each print inside the other's foreground there
-    float support = 0.0F;            // descriptor similarity summed over the paired minutiae
+    float support = 0.0F;
+    float orientationAgreement = 0.0F;  // -1..1 over the overlap under the best alignment
+    int orientationCells = 0;           // mask cells of the first print in that overlap            // descriptor similarity summed over the paired minutiae
 };
 
 // Symmetric by construction: the pair is put into a canonical order first. Empty templates or sets
