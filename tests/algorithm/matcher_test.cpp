@@ -197,7 +197,7 @@ TEST(Matcher, RidgeFlowAgreementWeighsTheScore) {
     setFlow(crossed, r + kTwoPi / 4, back);
     const MatchDetail same = matchTemplates(t, moved), across = matchTemplates(t, crossed);
     EXPECT_GT(same.orientationAgreement, 0.9F);
-    EXPECT_GT(same.orientationCells, 150);
+    EXPECT_GT(same.orientationCells, 40);  // a quarter of the cells is sampled
     EXPECT_LT(across.orientationAgreement, -0.9F);
     EXPECT_EQ(across.paired, same.paired);
     EXPECT_LT(across.raw, 0.1F * same.raw);

@@ -20,7 +20,6 @@ static_assert(kTemplateMaskOffset + kMaskBytes <= kTemplateMinutiaeOffset, "mask
 static_assert(kTemplateMinutiaeOffset + kTemplateMinutiaSize * kMaxTemplateMinutiae <=
                   kTemplateOrientationOffset,
               "minutiae overflow");
-constexpr std::size_t kOrientationBytes = (kMaskBits + 1) / 2;
 constexpr std::size_t kOrientationEnd = kTemplateOrientationOffset + kOrientationBytes;
 static_assert(kOrientationEnd <= kChecksumOffset, "template overflow");
 
@@ -68,7 +67,8 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
             if (!t.mask[i]) continue;
             out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
             const unsigned step = t.orientation[i] % kOrientationSteps;
-            out[kTemplateOrientationOffset + i / 2] |= static_cast<std::uint8_t>(step << (i % 2 == 0 ? 0 : 4));
+            out[kTemplateOrientationOffset + i / 2] |=
+                static_cast<std::uint8_t>(step << (i % 2 == 0 ? 0 : 4));
         }
     }
     for (std::size_t i = 0; i < count; ++i)

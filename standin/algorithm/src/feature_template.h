@@ -44,7 +44,8 @@ constexpr std::size_t kTemplateMaskOffset = 16;
 constexpr std::size_t kTemplateMinutiaeOffset = 64;
 constexpr std::size_t kTemplateMinutiaSize = 4;
 constexpr std::size_t kTemplateOrientationOffset = 320;
-constexpr int kOrientationSteps = 16;  // per half turn
+constexpr int kOrientationSteps = 16;                           // per half turn
+constexpr std::size_t kOrientationBytes = (kMaskBits + 1) / 2;  // two cells a byte
 
 struct FeatureTemplate {
     bool empty = false;
@@ -77,6 +78,11 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out);
 // positions, directions and types and the mask, and a search reads one template per comparison, so it
 // skips the unpacking into a FeatureTemplate (and its allocation). The readers are inline: a gallery
 // template's preparation calls them once per minutia and mask row.
+// Cell `cell` of an orientation field stored two cells a byte, the even cell in the low nibble.
+inline std::uint8_t orientationOfCell(const std::uint8_t* packed, int cell) {
+    return static_cast<std::uint8_t>((packed[cell / 2] >> (cell % 2 * 4)) & 0x0F);
+}
+
 struct PackedTemplate {
     bool empty = false;
     int count = 0;
@@ -91,10 +97,9 @@ struct PackedTemplate {
         static_assert(kMaskColumns == 16, "a mask row is two bytes");
         return readLe16(bytes + kTemplateMaskOffset + static_cast<std::size_t>(row) * 2);
     }
-    std::uint8_t orientation(int cell) const {
-        const std::uint8_t pair = bytes[kTemplateOrientationOffset + static_cast<std::size_t>(cell) / 2];
-        return static_cast<std::uint8_t>((cell % 2 == 0 ? pair : pair >> 4) & 0x0F);
-    }
+    // Two cells a byte, as stored.
+    const std::uint8_t* orientationBytes() const { return bytes + kTemplateOrientationOffset; }
+    std::uint8_t orientation(int cell) const { return orientationOfCell(orientationBytes(), cell); }
 };
 bool checkTemplate(const std::uint8_t* in, PackedTemplate& out);
 

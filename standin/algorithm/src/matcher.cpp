@@ -60,11 +60,14 @@ constexpr float kVoteWeight = 0.08F;
 constexpr int kMaxVotes = 6;
 
 struct Trigonometry {
+    static constexpr float kFixedUnit = 4096.0F;
     std::array<float, 256> cosine{}, sine{};
+    std::array<int, 256> fixedCosine{};  // cosine * kFixedUnit, rounded
     Trigonometry() {
         for (int s = 0; s < 256; ++s) {
             cosine[s] = std::cos(s * kTwoPi / 256.0F);
             sine[s] = std::sin(s * kTwoPi / 256.0F);
+            fixedCosine[s] = static_cast<int>(std::lround(kFixedUnit * cosine[s]));
         }
     }
 };
@@ -395,29 +398,45 @@ void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignm
 }
 
 // How well the two ridge orientation fields agree over the overlap under the alignment: the mean over
-// the cells of a whose centre lands in b's print of the cosine of twice the orientation difference
-// (1 parallel, -1 crossing at right angles), and the number of those cells.
+// the sampled cells of a whose centre lands in b's print of the cosine of twice the orientation
+// difference (1 parallel, -1 crossing at right angles), and the number of those cells.
 void orientationAgreement(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t,
                           float& agreement, int& cells) {
-    const Trigonometry& trig = trigonometry();
+    // The doubled difference is twice the rotation plus a whole number of orientation steps, so the
+    // cosines are looked up by step gap, in fixed point, from a table made once per call. The cell loop
+    // has no branch on the data: a cell outside b's print counts zero.
     constexpr int kStepsPerOrientation = 256 / (2 * kOrientationSteps);  // turn steps per orientation step
-    float sum = 0.0F;
-    cells = 0;
-    for (int cy = 0; cy < kMaskRows; ++cy) {
-        for (std::uint32_t row = a.mask[cy]; row != 0; row &= row - 1) {
+    const Trigonometry& trig = trigonometry();
+    std::array<int, kOrientationSteps> cosineByGap;
+    for (int gap = 0; gap < kOrientationSteps; ++gap) {
+        const int doubled = 2 * (t.rotationSteps + gap * kStepsPerOrientation);
+        cosineByGap[gap] = trig.fixedCosine[static_cast<std::uint8_t>(doubled)];
+    }
+    const float stepX = t.c * kMaskCell, stepY = t.s * kMaskCell;
+    constexpr float kRight = kMaskColumns * kMaskCell, kBottom = kMaskRows * kMaskCell;
+    int sum = 0, counted = 0;
+    // Every other cell of every other row: the field is smooth over neighbouring cells, and a quarter
+    // of them measured the same agreement (FVC error rates within their noise) at a quarter of the cost.
+    for (int cy = 0; cy < kMaskRows; cy += 2) {
+        float rowX = 0, rowY = 0;
+        t.apply(kMaskCell / 2, static_cast<float>(cy * kMaskCell + kMaskCell / 2), rowX, rowY);
+        for (std::uint32_t row = a.mask[cy] & 0x5555U; row != 0; row &= row - 1) {
             const int cx = __builtin_ctz(row);
-            float x = 0, y = 0;
-            t.apply(static_cast<float>(cx * kMaskCell + kMaskCell / 2), static_cast<float>(cy * kMaskCell + kMaskCell / 2),
-                    x, y);
-            if (!b.maskAt(x, y)) continue;
-            const int cell = static_cast<int>(y) / kMaskCell * kMaskColumns + static_cast<int>(x) / kMaskCell;
-            const int turned = a.orientation[cy * kMaskColumns + cx] * kStepsPerOrientation + t.rotationSteps;
-            const int doubled = 2 * (turned - b.orientation[cell] * kStepsPerOrientation);
-            sum += trig.cosine[static_cast<std::uint8_t>(doubled)];
-            ++cells;
+            const float x = rowX + static_cast<float>(cx) * stepX, y = rowY + static_cast<float>(cx) * stepY;
+            const int inside = (x >= 0.0F) & (y >= 0.0F) & (x < kRight) & (y < kBottom);
+            const int bx = static_cast<int>(std::clamp(x, 0.0F, kRight - 1.0F)) / kMaskCell;
+            const int by = static_cast<int>(std::clamp(y, 0.0F, kBottom - 1.0F)) / kMaskCell;
+            const int print = inside & static_cast<int>((b.mask[by] >> bx) & 1U);
+            const int from = orientationOfCell(a.orientation.data(), cy * kMaskColumns + cx);
+            const int to = orientationOfCell(b.orientation.data(), by * kMaskColumns + bx);
+            sum += print * cosineByGap[(from - to) & (kOrientationSteps - 1)];
+            counted += print;
         }
     }
-    agreement = cells > 0 ? sum / static_cast<float>(cells) : 0.0F;
+    cells = counted;
+    agreement = counted > 0
+                    ? static_cast<float>(sum) / (Trigonometry::kFixedUnit * static_cast<float>(counted))
+                    : 0.0F;
 }
 
 // The mean squared cosine of the orientation difference, 0..1: the share of the overlap whose ridges
@@ -456,9 +475,7 @@ void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, const Flo
     if (p.paired < kMinPaired || scoreOf(p.weight, p.paired, p.paired, p.paired) <= bestRaw) return;
     overlaps(a, b, t, p, bestRaw, out.detail.overlapA, out.detail.overlapB);
     if (out.detail.overlapB < 0) return;
-    orientationAgreement(a, b, t, out.detail.orientationAgreement, out.detail.orientationCells);
-    out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB) *
-                     parallelShare(out.detail.orientationAgreement);
+    out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB);
 }
 
 struct Candidate {
@@ -635,8 +652,11 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     if (detail.raw > 0.0F && winner.pairing.paired >= kElasticMinPaired) {
         pairElastically(a, b, bAt, winner.alignment, winner.pairing);
         detail.paired = winner.pairing.paired;
-        detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB) *
-                     parallelShare(detail.orientationAgreement);
+        detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB);
+    }
+    if (detail.raw > 0.0F) {
+        orientationAgreement(a, b, winner.alignment, detail.orientationAgreement, detail.orientationCells);
+        detail.raw *= parallelShare(detail.orientationAgreement);
     }
     for (int k = 0; withSupport && k < winner.pairing.paired && detail.raw > 0.0F; ++k)
         detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);
