@@ -209,9 +209,10 @@ GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan
                 const BilinearTap elsewhere(master.skinTexture.width, master.skinTexture.height,
                                             static_cast<float>(q.x) + textureOffsetX,
                                             static_cast<float>(q.y) + textureOffsetY);
-                const float texture = std::clamp(
-                    0.5f + 1.2f * (tap.read(master.skinTexture, 0.5f) + elsewhere.read(master.skinTexture, 0.5f) - 1.0f),
-                    0.0f, 1.0f);
+                const float texture =
+                    std::clamp(0.5f + 1.2f * (tap.read(master.skinTexture, 0.5f) +
+                                              elsewhere.read(master.skinTexture, 0.5f) - 1.0f),
+                               0.0f, 1.0f);
                 ink *= 1.0f - 0.85f * std::clamp((0.5f * dryness - texture) * 8.0f, 0.0f, 1.0f);
                 ink *= touching;
             }
