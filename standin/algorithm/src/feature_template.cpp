@@ -1,5 +1,6 @@
 #include "feature_template.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -22,6 +23,15 @@ static_assert(kTemplateMinutiaeOffset + kTemplateMinutiaSize * kMaxTemplateMinut
               "minutiae overflow");
 constexpr std::size_t kOrientationEnd = kTemplateOrientationOffset + kOrientationBytes;
 static_assert(kOrientationEnd <= kChecksumOffset, "template overflow");
+
+// For each byte of mask bits, the 32-bit word whose nibble i is all ones where bit i is set.
+constexpr std::array<std::uint32_t, 256> kNibblesOfBits = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (unsigned bits = 0; bits < 256; ++bits)
+        for (unsigned i = 0; i < 8; ++i)
+            if ((bits >> i) & 1U) table[bits] |= 0xFU << (4 * i);
+    return table;
+}();
 
 std::uint32_t quantiseAngle(float angle) {
     const long q = std::lround(angle / kTwoPi * 256.0F);
@@ -95,9 +105,15 @@ bool checkTemplate(const std::uint8_t* in, PackedTemplate& out) {
         return false;
     out.bytes = in;
     out.count = static_cast<int>(count);
-    for (int i = 0; i < kMaskBits; ++i) {
-        const bool print = (in[kTemplateMaskOffset + i / 8] >> (i % 8) & 1U) != 0;
-        if (!print && out.orientation(i) != 0) return false;  // an orientation outside the print
+    // An orientation outside the print: one mask row at a time, its 16 cells' nibbles a 64-bit word.
+    static_assert(kMaskColumns == 16, "a mask row's orientations are one 64-bit word");
+    for (int row = 0; row < kMaskRows; ++row) {
+        const std::uint16_t print = out.maskRow(row);
+        const std::uint64_t allowed =
+            static_cast<std::uint64_t>(kNibblesOfBits[print >> 8]) << 32 | kNibblesOfBits[print & 0xFF];
+        const std::uint8_t* cells = in + kTemplateOrientationOffset + static_cast<std::size_t>(row) * 8;
+        const std::uint64_t stored = static_cast<std::uint64_t>(readLe32(cells + 4)) << 32 | readLe32(cells);
+        if ((stored & ~allowed) != 0) return false;
     }
     for (int i = 0; i < out.count; ++i) {
         if (packedY(out.minutia(i)) >= kHeight) return false;
