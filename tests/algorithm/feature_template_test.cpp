@@ -19,7 +19,10 @@ FeatureTemplate sampleTemplate(std::size_t count, unsigned seed = 3) {
     t.scannerType = 11;
     t.quality = 77;
     t.periodTenths = 92;
-    for (std::size_t i = 0; i < t.mask.size(); ++i) t.mask[i] = (rng() % 3) != 0;
+    for (std::size_t i = 0; i < t.mask.size(); ++i) {
+        t.mask[i] = (rng() % 3) != 0;
+        t.orientation[i] = t.mask[i] ? static_cast<std::uint8_t>(rng() % kOrientationSteps) : 0;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         Minutia m;
         m.x = static_cast<int>(rng() % kWidth);
@@ -50,6 +53,7 @@ TEST(FeatureTemplate, RoundTripKeepsEveryField) {
     EXPECT_EQ(back.quality, 77);
     EXPECT_EQ(back.periodTenths, 92);
     EXPECT_EQ(back.mask, t.mask);
+    EXPECT_EQ(back.orientation, t.orientation);
     ASSERT_EQ(back.minutiae.size(), t.minutiae.size());
     for (std::size_t i = 0; i < t.minutiae.size(); ++i) {
         EXPECT_EQ(back.minutiae[i].x, t.minutiae[i].x);
@@ -104,7 +108,8 @@ TEST(FeatureTemplate, LayoutChecksHoldEvenWithAValidChecksum) {
         FeatureTemplate back;
         return !decodeTemplate(bytes, back);
     };
-    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 2; })) << "version";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 1; })) << "the layout before the orientation field";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 3; })) << "a later version";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[5] = 0x02; })) << "unknown flag";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[5] = 0x01; })) << "empty flag with minutiae";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[8] = 101; })) << "quality";
@@ -112,7 +117,13 @@ TEST(FeatureTemplate, LayoutChecksHoldEvenWithAValidChecksum) {
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[9] = 29; })) << "count below the stored minutiae";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[12] = 1; })) << "reserved header byte";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[63] = 1; })) << "reserved byte after the mask";
-    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[500] = 1; })) << "byte after the minutiae";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[300] = 1; })) << "byte after the minutiae";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[505] = 1; })) << "byte after the orientation field";
+    EXPECT_TRUE(refusedAfter([&](std::uint8_t* b) {
+        int outside = 0;  // the first cell outside the print
+        while (((b[16 + outside / 8] >> (outside % 8)) & 1) != 0) ++outside;
+        b[320 + outside / 2] |= static_cast<std::uint8_t>(outside % 2 == 0 ? 0x01 : 0x10);
+    })) << "an orientation outside the print";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) {
         b[64 + 1] |= 0x80;
         b[64 + 2] |= 0x01;

@@ -35,6 +35,21 @@ FeatureTemplate randomPrint(unsigned seed, std::size_t count = 40) {
     return t;
 }
 
+// A smooth ridge flow, turning across the print, as the orientation field of t; `turn` (radians) is
+// added everywhere. Read at a cell centre moved back by `toSource`.
+template <typename ToSource>
+void setFlow(FeatureTemplate& t, float turn, ToSource toSource) {
+    constexpr float kPi = kTwoPi / 2;
+    for (int cell = 0; cell < kMaskBits; ++cell) {
+        float x = static_cast<float>(cell % kMaskColumns * kMaskCell + kMaskCell / 2);
+        float y = static_cast<float>(cell / kMaskColumns * kMaskCell + kMaskCell / 2);
+        toSource(x, y);
+        const float angle = std::fmod(0.008F * x + 0.004F * y + turn + 4 * kPi, kPi);
+        t.orientation[cell] =
+            static_cast<std::uint8_t>(std::lround(angle / kPi * kOrientationSteps) % kOrientationSteps);
+    }
+}
+
 // The same finger seen again: rotated about the centre, shifted, jittered; some minutiae lost, some
 // spurious ones added.
 FeatureTemplate reimpress(const FeatureTemplate& t, float degrees, float shiftX, float shiftY, unsigned seed,
@@ -162,6 +177,30 @@ TEST(Matcher, LoosePairsCountLessThanExactOnes) {
     EXPECT_EQ(shifted.paired, exact.paired);
     EXPECT_LT(shifted.raw, 0.9F * exact.raw);
     EXPECT_GT(shifted.similarity, 0.6F);
+}
+
+// Under the alignment the minutiae give, the ridge flows of two impressions of one finger run alike;
+// a print whose minutiae fit but whose ridges cross them at right angles is another finger, and
+// scores lower.
+TEST(Matcher, RidgeFlowAgreementWeighsTheScore) {
+    FeatureTemplate t = randomPrint(12);
+    setFlow(t, 0.0F, [](float&, float&) {});
+    constexpr float kDegrees = 20.0F, kShiftX = 12.0F, kShiftY = -8.0F;
+    const float r = kDegrees * kTwoPi / 360.0F;
+    FeatureTemplate moved = reimpress(t, kDegrees, kShiftX, kShiftY, 13), crossed = moved;
+    const auto back = [&](float& x, float& y) {
+        const float dx = x - 128.0F - kShiftX, dy = y - 180.0F - kShiftY;
+        x = 128 + std::cos(r) * dx + std::sin(r) * dy;
+        y = 180 - std::sin(r) * dx + std::cos(r) * dy;
+    };
+    setFlow(moved, r, back);
+    setFlow(crossed, r + kTwoPi / 4, back);
+    const MatchDetail same = matchTemplates(t, moved), across = matchTemplates(t, crossed);
+    EXPECT_GT(same.orientationAgreement, 0.9F);
+    EXPECT_GT(same.orientationCells, 40);  // a quarter of the cells is sampled
+    EXPECT_LT(across.orientationAgreement, -0.9F);
+    EXPECT_EQ(across.paired, same.paired);
+    EXPECT_LT(across.raw, 0.1F * same.raw);
 }
 
 TEST(Matcher, UnrelatedPrintsStayBelowTheThreshold) {

@@ -83,7 +83,10 @@ TEST(Pipeline, GeneratedPrintsOfOneFingerMatchAndOfTwoFingersDoNot) {
         }
     }
     std::remove(folder);
-    expectSeparated(protocol(fingers), 0.9);
+    // Generated impressions are as hard as a real sensor's: over all pairs of 100 fingers x 8, 18 % of
+    // genuine pairs stay at or below 0.6. Twelve pairs scatter widely around that share (10 pass on
+    // this machine, 8 on the boards, whose generator draws other impressions).
+    expectSeparated(protocol(fingers), 0.6);
 }
 #endif
 

@@ -16,12 +16,27 @@ TEST(FpgenOptions, DefaultsToEightImpressionsOfFingerOne) {
     EXPECT_EQ(options.impressions, 8);
     EXPECT_EQ(options.seed, 0u);
     EXPECT_EQ(options.pngPath, "");
+    EXPECT_EQ(options.difficulty, fpsynth::Difficulty::Typical);
+    EXPECT_FALSE(options.help);
+    EXPECT_FALSE(options.version);
+}
+
+TEST(FpgenOptions, HelpAndVersionNeedNoOtherOption) {
+    Options options;
+    ASSERT_EQ(parseOptions({"--help"}, options), "");
+    EXPECT_TRUE(options.help);
+    ASSERT_EQ(parseOptions({"--version"}, options), "");
+    EXPECT_TRUE(options.version);
+    EXPECT_FALSE(options.help);
+    ASSERT_EQ(parseOptions({"--out", "o", "--help"}, options), "");
+    EXPECT_TRUE(options.help);
+    EXPECT_NE(parseOptions({"--help", "--jobs"}, options), "") << "a bad line stays an error";
 }
 
 TEST(FpgenOptions, ReadsEveryOption) {
     Options options;
     ASSERT_EQ(parseOptions({"--fingers", "3-100", "--impressions", "4", "--seed", "99", "--png", "p.png",
-                            "--out", "o", "--jobs", "1"},
+                            "--out", "o", "--jobs", "1", "--difficulty", "hard"},
                            options),
               "");
     EXPECT_EQ(options.firstFinger, 3);
@@ -30,6 +45,7 @@ TEST(FpgenOptions, ReadsEveryOption) {
     EXPECT_EQ(options.seed, 99u);
     EXPECT_EQ(options.pngPath, "p.png");
     EXPECT_EQ(options.jobs, 1);
+    EXPECT_EQ(options.difficulty, fpsynth::Difficulty::Hard);
     ASSERT_EQ(parseOptions({"--out", "o", "--fingers", "7"}, options), "");
     EXPECT_EQ(options.firstFinger, 7);
     EXPECT_EQ(options.lastFinger, 7);
@@ -47,6 +63,8 @@ TEST(FpgenOptions, RejectsBadCommandLines) {
     EXPECT_NE(parseOptions({"--out", "o", "--seed", "x"}, options), "");
     EXPECT_NE(parseOptions({"--out", "o", "--jobs", "0"}, options), "");
     EXPECT_NE(parseOptions({"--out", "o", "--colour", "red"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--difficulty", "medium"}, options), "");
+    EXPECT_NE(parseOptions({"--out", "o", "--difficulty"}, options), "");
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ void checkForeground(const Campaign& campaign) {
     for (const auto& finger : campaign.impressions)
         for (const AnalysedImpression& impression : finger) {
             const double share = printcheck::foregroundShare(impression.image);
-            EXPECT_GE(share, 0.40);
+            // Real 500 ppi sets have single prints down to 0.28 (FVC2004 DB1, DB4) and below.
+            EXPECT_GE(share, 0.25);
             EXPECT_LE(share, 0.98);
             total += share;
         }

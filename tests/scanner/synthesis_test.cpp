@@ -108,15 +108,36 @@ TEST(OrientationModel, RidgesCircleAWhorlCore) {
     }
 }
 
-TEST(Impressions, PlacementStaysWithinThePhysicalRange) {
-    for (int impression = 1; impression <= 300; ++impression) {
-        const fpsynth::ImpressionPlan plan = fpsynth::planImpression({3, 9}, impression);
-        ASSERT_LE(std::fabs(plan.placement.shiftX), 20.0);
-        ASSERT_LE(std::fabs(plan.placement.shiftY), 20.0);
-        ASSERT_LE(std::fabs(plan.placement.rotation), 15.0 * 3.141592653589793 / 180.0 + 1e-12);
-        ASSERT_GE(plan.contact.pressure, 0.0);
-        ASSERT_LE(plan.contact.pressure, 1.0);
+TEST(Impressions, PlacementStaysWithinTheRangeOfItsDifficulty) {
+    using fpsynth::Difficulty;
+    double previousSpread = 0.0;
+    for (Difficulty difficulty : {Difficulty::Easy, Difficulty::Typical, Difficulty::Hard}) {
+        const fpsynth::CaptureConditions& conditions = fpsynth::captureConditions(difficulty);
+        double spread = 0.0;
+        for (int impression = 1; impression <= 300; ++impression) {
+            const fpsynth::ImpressionPlan plan = fpsynth::planImpression({3, 9}, impression, difficulty);
+            ASSERT_LE(std::fabs(plan.placement.shiftX), conditions.shiftLimit);
+            ASSERT_LE(std::fabs(plan.placement.shiftY), conditions.shiftLimit);
+            ASSERT_LE(std::fabs(plan.placement.rotation),
+                      conditions.rotationLimit * 3.141592653589793 / 180.0 + 1e-12);
+            ASSERT_GE(plan.contact.pressure, 0.0);
+            ASSERT_LE(plan.contact.pressure, 1.0);
+            ASSERT_GE(plan.contact.moisture, -1.0);
+            ASSERT_LE(plan.contact.moisture, 1.0);
+            spread += std::fabs(plan.placement.shiftX) + std::fabs(plan.placement.shiftY);
+        }
+        EXPECT_GT(spread, 1.1 * previousSpread) << fpsynth::difficultyName(difficulty);
+        previousSpread = spread;
     }
+}
+
+TEST(Impressions, DifficultyNamesReadBack) {
+    using fpsynth::Difficulty;
+    for (Difficulty difficulty : {Difficulty::Easy, Difficulty::Typical, Difficulty::Hard})
+        EXPECT_EQ(fpsynth::parseDifficulty(fpsynth::difficultyName(difficulty)), difficulty);
+    EXPECT_FALSE(fpsynth::parseDifficulty("Typical"));
+    EXPECT_FALSE(fpsynth::parseDifficulty(""));
+    EXPECT_FALSE(fpsynth::parseDifficulty("medium"));
 }
 
 TEST(Impressions, DistortionLeavesTheFirmContactRegionInPlace) {
@@ -128,12 +149,19 @@ TEST(Impressions, DistortionLeavesTheFirmContactRegionInPlace) {
     plan.placement.slipRotation = 0.0;
     plan.placement.slipX = 5.0;
     plan.placement.slipY = 0.0;
+    plan.placement.stretchAmplitude = 0.0;
     const double cx = (fpsynth::kSensorWidth - 1) / 2.0, cy = (fpsynth::kSensorHeight - 1) / 2.0;
     const fpsynth::MasterPoint centre = fpsynth::sensorToMaster(plan, master, cx, cy);
     EXPECT_NEAR(centre.x, master.centreX, 1e-9);
     const double far = plan.placement.firmRadius + plan.placement.transitionWidth + 5.0;
     const fpsynth::MasterPoint edge = fpsynth::sensorToMaster(plan, master, cx, cy - far);
     EXPECT_NEAR(edge.x, master.centreX + 5.0, 1e-6) << "skin far from the contact follows the slip";
+    // Uneven stretch moves the far skin but never the firm region.
+    plan.placement.stretchAmplitude = 8.0;
+    EXPECT_NEAR(fpsynth::sensorToMaster(plan, master, cx, cy).x, master.centreX, 1e-9);
+    const fpsynth::MasterPoint stretched = fpsynth::sensorToMaster(plan, master, cx, cy - far);
+    EXPECT_NEAR(stretched.x, master.centreX + 5.0, 8.0 + 1e-6);
+    EXPECT_GT(std::fabs(stretched.x - edge.x) + std::fabs(stretched.y - edge.y), 0.01);
 }
 
 class SyntheticFingerTest : public ::testing::Test {
@@ -150,8 +178,9 @@ TEST_F(SyntheticFingerTest, SameIdentityGivesTheSameImage) {
     EXPECT_EQ(first.values, again.values);
 }
 
-TEST_F(SyntheticFingerTest, FingerSeedAndImpressionEachChangeTheImage) {
+TEST_F(SyntheticFingerTest, FingerSeedImpressionAndDifficultyEachChangeTheImage) {
     const GrayImage base = fingers.impression({5, 2}, 1);
+    EXPECT_NE(base.values, fingers.impression({5, 2}, 1, fpsynth::Difficulty::Hard).values);
     EXPECT_NE(base.values, fingers.impression({5, 2}, 2).values);
     EXPECT_NE(base.values, fingers.impression({5, 3}, 1).values);
     EXPECT_NE(base.values, fingers.impression({6, 2}, 1).values);

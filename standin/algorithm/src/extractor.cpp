@@ -28,6 +28,33 @@ void fillMask(const RidgeFields& fields, FeatureTemplate& t) {
     }
 }
 
+// A cell's orientation: the mean of its print blocks' doubled-angle vectors, each weighed by its
+// certainty (Kass & Witkin 1987), halved back and quantised.
+void fillOrientation(const RidgeFields& fields, FeatureTemplate& t) {
+    constexpr int kBlocksPerCell = kMaskCell / kBlockSize;
+    constexpr float kPi = 3.14159265F;
+    for (int cy = 0; cy < kMaskRows; ++cy) {
+        for (int cx = 0; cx < kMaskColumns; ++cx) {
+            const int cell = cy * kMaskColumns + cx;
+            if (!t.mask[cell]) continue;
+            float c = 0.0F, s = 0.0F;
+            for (int by = cy * kBlocksPerCell; by < (cy + 1) * kBlocksPerCell && by < kBlocksY; ++by) {
+                for (int bx = cx * kBlocksPerCell; bx < (cx + 1) * kBlocksPerCell; ++bx) {
+                    const int b = fields.index(bx, by);
+                    if (!fields.foreground[b]) continue;
+                    const float w = fields.coherence[b] + 1e-3F;
+                    c += w * std::cos(2.0F * fields.orientation[b]);
+                    s += w * std::sin(2.0F * fields.orientation[b]);
+                }
+            }
+            float angle = 0.5F * std::atan2(s, c);
+            if (angle < 0.0F) angle += kPi;
+            t.orientation[cell] =
+                static_cast<std::uint8_t>(std::lround(angle / kPi * kOrientationSteps) % kOrientationSteps);
+        }
+    }
+}
+
 }  // namespace
 
 FeatureTemplate extractFeatures(const Pixels& pixels, std::uint8_t scannerType, std::uint8_t fingerCode) {
@@ -42,6 +69,7 @@ FeatureTemplate extractFeatures(const Pixels& pixels, std::uint8_t scannerType, 
     t.periodTenths = static_cast<std::uint8_t>(
         std::clamp(std::lround(10.0 * periodSum / fields.foregroundBlocks), 0L, 255L));
     fillMask(fields, t);
+    fillOrientation(fields, t);
     std::vector<std::uint8_t> ridges = enhanceAndBinarise(pixels, fields);
     thin(ridges, kWidth, kHeight);
     t.minutiae = detectMinutiae(ridges, fields);

@@ -1,5 +1,6 @@
 #include "feature_template.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -10,15 +11,27 @@ namespace tervo::fpr {
 namespace {
 
 constexpr std::uint8_t kMagic[4] = {'T', 'V', 'F', 'T'};
-constexpr std::uint8_t kVersion = 1;
+constexpr std::uint8_t kVersion = 2;
 constexpr std::uint8_t kFlagEmpty = 0x01;
 constexpr std::size_t kMaskBytes = (kMaskBits + 7) / 8;
 constexpr std::size_t kChecksumOffset = kTemplateSize - 4;
 constexpr float kTwoPi = 6.28318530717959F;
 
 static_assert(kTemplateMaskOffset + kMaskBytes <= kTemplateMinutiaeOffset, "mask overflow");
-static_assert(kTemplateMinutiaeOffset + kTemplateMinutiaSize * kMaxTemplateMinutiae <= kChecksumOffset,
-              "template overflow");
+static_assert(kTemplateMinutiaeOffset + kTemplateMinutiaSize * kMaxTemplateMinutiae <=
+                  kTemplateOrientationOffset,
+              "minutiae overflow");
+constexpr std::size_t kOrientationEnd = kTemplateOrientationOffset + kOrientationBytes;
+static_assert(kOrientationEnd <= kChecksumOffset, "template overflow");
+
+// For each byte of mask bits, the 32-bit word whose nibble i is all ones where bit i is set.
+constexpr std::array<std::uint32_t, 256> kNibblesOfBits = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (unsigned bits = 0; bits < 256; ++bits)
+        for (unsigned i = 0; i < 8; ++i)
+            if ((bits >> i) & 1U) table[bits] |= 0xFU << (4 * i);
+    return table;
+}();
 
 std::uint32_t quantiseAngle(float angle) {
     const long q = std::lround(angle / kTwoPi * 256.0F);
@@ -61,7 +74,11 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
     out[10] = t.periodTenths;
     if (!t.empty) {
         for (int i = 0; i < kMaskBits; ++i) {
-            if (t.mask[i]) out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
+            if (!t.mask[i]) continue;
+            out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
+            const unsigned step = t.orientation[i] % kOrientationSteps;
+            out[kTemplateOrientationOffset + i / 2] |=
+                static_cast<std::uint8_t>(step << (i % 2 == 0 ? 0 : 4));
         }
     }
     for (std::size_t i = 0; i < count; ++i)
@@ -83,9 +100,21 @@ bool checkTemplate(const std::uint8_t* in, PackedTemplate& out) {
     out.empty = (in[5] & kFlagEmpty) != 0;
     if (count > kMaxTemplateMinutiae || (out.empty && count != 0) || in[8] > 100) return false;
     const std::size_t used = kTemplateMinutiaeOffset + count * kTemplateMinutiaSize;
-    if (!allZero(in + used, kChecksumOffset - used)) return false;
+    if (!allZero(in + used, kTemplateOrientationOffset - used) ||
+        !allZero(in + kOrientationEnd, kChecksumOffset - kOrientationEnd))
+        return false;
     out.bytes = in;
     out.count = static_cast<int>(count);
+    // An orientation outside the print: one mask row at a time, its 16 cells' nibbles a 64-bit word.
+    static_assert(kMaskColumns == 16, "a mask row's orientations are one 64-bit word");
+    for (int row = 0; row < kMaskRows; ++row) {
+        const std::uint16_t print = out.maskRow(row);
+        const std::uint64_t allowed =
+            static_cast<std::uint64_t>(kNibblesOfBits[print >> 8]) << 32 | kNibblesOfBits[print & 0xFF];
+        const std::uint8_t* cells = in + kTemplateOrientationOffset + static_cast<std::size_t>(row) * 8;
+        const std::uint64_t stored = static_cast<std::uint64_t>(readLe32(cells + 4)) << 32 | readLe32(cells);
+        if ((stored & ~allowed) != 0) return false;
+    }
     for (int i = 0; i < out.count; ++i) {
         if (packedY(out.minutia(i)) >= kHeight) return false;
     }
@@ -100,7 +129,10 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
     out.scannerType = in[7];
     out.quality = in[8];
     out.periodTenths = in[10];
-    for (int i = 0; i < kMaskBits; ++i) out.mask[i] = (in[kTemplateMaskOffset + i / 8] >> (i % 8)) & 1U;
+    for (int i = 0; i < kMaskBits; ++i) {
+        out.mask[i] = (in[kTemplateMaskOffset + i / 8] >> (i % 8)) & 1U;
+        out.orientation[i] = packed.orientation(i);
+    }
     out.minutiae.resize(static_cast<std::size_t>(packed.count));
     for (int i = 0; i < packed.count; ++i) {
         const std::uint32_t w = packed.minutia(i);

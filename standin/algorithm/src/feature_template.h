@@ -2,7 +2,7 @@
 //
 //   offset size  field
 //        0    4  magic "TVFT"
-//        4    1  layout version (1)
+//        4    1  layout version (2; version 1 templates are refused as corrupt)
 //        5    1  flags: bit 0 = empty template (made without an image); other bits 0
 //        6    1  finger code as given to the extractor
 //        7    1  scanner type as given to the extractor
@@ -16,7 +16,10 @@
 //       64  4*n  minutiae, most reliable first, each a little-endian 32-bit word:
 //                bits 0..7 x, bits 8..16 y, bits 17..24 direction (256 steps per turn),
 //                bit 25 type (1 = bifurcation), bits 26..31 reliability in 64 steps
-//        .    .  zero up to offset 508
+//        .    .  zero up to offset 320
+//      320  184  ridge orientation of each mask cell, 16 steps per half turn, 4 bits a cell: cell i in
+//                byte 320 + i / 2, the low nibble for even i; 0 in cells outside the mask
+//      504    4  zero
 //      508    4  CRC-32 of bytes 0..507, little-endian
 #ifndef TERVO_FPR_FEATURE_TEMPLATE_H
 #define TERVO_FPR_FEATURE_TEMPLATE_H
@@ -30,7 +33,8 @@
 
 namespace tervo::fpr {
 
-constexpr int kMaxTemplateMinutiae = 100;
+// The matcher reads the 64 most reliable minutiae; the space past them holds the orientation field.
+constexpr int kMaxTemplateMinutiae = 64;
 constexpr int kMaskCell = 16;
 constexpr int kMaskColumns = 16;
 constexpr int kMaskRows = 23;
@@ -39,6 +43,9 @@ constexpr int kMaskBits = kMaskColumns * kMaskRows;
 constexpr std::size_t kTemplateMaskOffset = 16;
 constexpr std::size_t kTemplateMinutiaeOffset = 64;
 constexpr std::size_t kTemplateMinutiaSize = 4;
+constexpr std::size_t kTemplateOrientationOffset = 320;
+constexpr int kOrientationSteps = 16;                           // per half turn
+constexpr std::size_t kOrientationBytes = (kMaskBits + 1) / 2;  // two cells a byte
 
 struct FeatureTemplate {
     bool empty = false;
@@ -48,6 +55,8 @@ struct FeatureTemplate {
     std::uint8_t periodTenths = 0;
     std::vector<Minutia> minutiae;               // at most kMaxTemplateMinutiae are written
     std::array<std::uint8_t, kMaskBits> mask{};  // 1 where the cell holds print
+    // Ridge orientation of each cell in kOrientationSteps per half turn; 0 outside the mask.
+    std::array<std::uint8_t, kMaskBits> orientation{};
 
     bool maskAt(float x, float y) const {
         // Range-checked as floats, so that no coordinate beyond the int range is ever converted.
@@ -69,6 +78,11 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out);
 // positions, directions and types and the mask, and a search reads one template per comparison, so it
 // skips the unpacking into a FeatureTemplate (and its allocation). The readers are inline: a gallery
 // template's preparation calls them once per minutia and mask row.
+// Cell `cell` of an orientation field stored two cells a byte, the even cell in the low nibble.
+inline std::uint8_t orientationOfCell(const std::uint8_t* packed, int cell) {
+    return static_cast<std::uint8_t>((packed[cell / 2] >> (cell % 2 * 4)) & 0x0F);
+}
+
 struct PackedTemplate {
     bool empty = false;
     int count = 0;
@@ -83,6 +97,9 @@ struct PackedTemplate {
         static_assert(kMaskColumns == 16, "a mask row is two bytes");
         return readLe16(bytes + kTemplateMaskOffset + static_cast<std::size_t>(row) * 2);
     }
+    // Two cells a byte, as stored.
+    const std::uint8_t* orientationBytes() const { return bytes + kTemplateOrientationOffset; }
+    std::uint8_t orientation(int cell) const { return orientationOfCell(orientationBytes(), cell); }
 };
 bool checkTemplate(const std::uint8_t* in, PackedTemplate& out);
 

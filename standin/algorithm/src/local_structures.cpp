@@ -233,6 +233,12 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
             row |= static_cast<std::uint16_t>((t.mask[r * kMaskColumns + c] != 0) << c);
         out.mask[r] = row;
     }
+    out.orientation.fill(0);
+    for (int i = 0; i < kMaskBits; ++i) {
+        if (t.mask[i])
+            out.orientation[i / 2] |=
+                static_cast<std::uint8_t>(t.orientation[i] % kOrientationSteps << (i % 2 * 4));
+    }
     for (int i = 0; i < out.count; ++i) {
         const Minutia& m = t.minutiae[i];
         out.x[i] = static_cast<std::int16_t>(std::clamp(m.x, 0, kWidth - 1));
@@ -251,6 +257,7 @@ void prepareFirstPlace(const PackedTemplate& t, PreparedTemplate& out) {
     out.count = t.empty ? 0 : std::min(t.count, kMaxMatched);
     std::fill(out.descriptor.begin(), out.descriptor.begin() + out.count, Descriptor{});
     for (int r = 0; r < kMaskRows; ++r) out.mask[r] = t.maskRow(r);
+    std::memcpy(out.orientation.data(), t.orientationBytes(), kOrientationBytes);
     for (int i = 0; i < out.count; ++i) {
         const std::uint32_t w = t.minutia(i);
         out.x[i] = static_cast<std::int16_t>(packedX(w));
@@ -281,7 +288,8 @@ int compareContent(const PreparedTemplate& a, const PreparedTemplate& b) {
         const unsigned differ = static_cast<unsigned>(a.mask[r] ^ b.mask[r]);
         if (differ != 0) return (a.mask[r] & differ & (0U - differ)) != 0 ? 1 : -1;
     }
-    return 0;
+    const int orientations = std::memcmp(a.orientation.data(), b.orientation.data(), kOrientationBytes);
+    return orientations < 0 ? -1 : orientations > 0 ? 1 : 0;
 }
 
 }  // namespace tervo::fpr

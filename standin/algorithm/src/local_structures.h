@@ -68,6 +68,8 @@ struct PreparedTemplate {
     std::array<std::uint64_t, kRowBands> nearRow{};
     std::array<std::uint64_t, kColumnBands> nearColumn{};
     std::array<std::uint16_t, kMaskRows> mask{};  // bit c of row r: the cell holds print
+    // Per cell, kOrientationSteps per half turn, packed as the template stores it (orientationOfCell).
+    std::array<std::uint8_t, kOrientationBytes> orientation{};
 
     // Candidates near a point anywhere, inside the image or not (see bandOf).
     std::uint64_t nearbyAt(float px, float py) const {

@@ -1,10 +1,11 @@
 // Minutiae matching in two stages. Local stage: the most similar pairs of neighbourhood descriptors
 // (see local_structures.h) are candidate correspondences, and each candidate gets one vote from every
-// other candidate that agrees with the alignment it implies. A pair of prints whose candidates are
-// neither supported nor close ends there, with similarity 0. Global stage: the best-supported
+// other candidate that agrees with the alignment it implies. Every pair goes on to the global stage
+// (no pair is turned away on its descriptors alone). Global stage: the best-supported
 // candidates align the two sets, a one-to-one pairing with distortion-tolerant bounds consolidates
 // each, and the pairing is scored against the minutiae that lie in the other print's foreground. The
-// best consolidation, weighted by the votes, gives the similarity.
+// best consolidation, weighed by how well the two ridge orientation fields agree under its alignment
+// and by the votes, gives the similarity.
 #ifndef TERVO_FPR_MATCHER_H
 #define TERVO_FPR_MATCHER_H
 
@@ -14,12 +15,15 @@
 namespace tervo::fpr {
 
 struct MatchDetail {
-    float similarity = 0.0F;         // calibrated, in [0, 1]
-    float raw = 0.0F;                // paired share m^2 / (overlap_a * overlap_b), shrunk for small
-                                     // sets, times the alignment support factor
-    int paired = 0;                  // minutiae paired in the best alignment
-    int overlapA = 0, overlapB = 0;  // minutiae of each print inside the other's foreground there
-    float support = 0.0F;            // descriptor similarity summed over the paired minutiae
+    float similarity = 0.0F;            // calibrated, in [0, 1]
+    float raw = 0.0F;                   // paired share m^2 / (overlap_a * overlap_b), shrunk for small
+                                        // sets, times the share of parallel ridge flow and the alignment
+                                        // support factor
+    int paired = 0;                     // minutiae paired in the best alignment
+    int overlapA = 0, overlapB = 0;     // minutiae of each print inside the other's foreground there
+    float support = 0.0F;               // descriptor similarity summed over the paired minutiae
+    float orientationAgreement = 0.0F;  // -1..1 over the overlap under the best alignment
+    int orientationCells = 0;           // sampled mask cells of the first print in that overlap
 };
 
 // Symmetric by construction: the pair is put into a canonical order first. Empty templates or sets

@@ -26,7 +26,7 @@ std::string impressionPath(const fpgen::Options& options, int finger, int impres
 bool writeFinger(const fpgen::Options& options, int finger, fpsynth::SyntheticFingers& fingers) {
     const fpsynth::FingerIdentity identity{options.seed, finger};
     for (int impression = 1; impression <= options.impressions; ++impression) {
-        const fpsynth::GrayImage image = fingers.impression(identity, impression);
+        const fpsynth::GrayImage image = fingers.impression(identity, impression, options.difficulty);
         const std::string path = impressionPath(options, finger, impression);
         if (!fpsynth::writeGrayBmp(path, image)) {
             std::fprintf(stderr, "tervo-fpgen: cannot write %s\n", path.c_str());
@@ -69,6 +69,10 @@ int main(int argc, char** argv) {
     if (!error.empty()) {
         std::fprintf(stderr, "tervo-fpgen: %s\n%s", error.c_str(), fpgen::usageText());
         return 2;
+    }
+    if (options.help || options.version) {
+        std::fputs(options.help ? fpgen::usageText() : fpgen::versionText(), stdout);
+        return 0;
     }
     std::error_code folderError;
     std::filesystem::create_directories(options.outFolder, folderError);

@@ -20,16 +20,26 @@ std::string parseFingerRange(const std::string& text, Options& options) {
 }  // namespace
 
 const char* usageText() {
-    return "usage: tervo-fpgen --out DIR [--fingers A-B] [--impressions N] [--seed S] [--png FILE] [--jobs "
-           "J]\n"
+    return "usage: tervo-fpgen --out DIR [--fingers A-B] [--impressions N] [--seed S]\n"
+           "                   [--difficulty easy|typical|hard] [--png FILE] [--jobs J]\n"
+           "       tervo-fpgen --help | --version\n"
            "  writes DIR/FFFF_I.bmp: impressions 1..N of fingers A..B (default 1-1, 8, seed 0)\n"
-           "  with J worker threads (default one per core)\n";
+           "  under the given capture conditions (default typical), with J worker threads\n"
+           "  (default one per core); --png FILE also writes the first image as a PNG\n";
+}
+
+const char* versionText() {
+    return "tervo-fpgen " TERVO_VERSION "\n";
 }
 
 std::string parseOptions(const std::vector<std::string>& arguments, Options& options) {
     options = Options{};
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& name = arguments[i];
+        if (name == "--help" || name == "--version") {
+            (name == "--help" ? options.help : options.version) = true;
+            continue;
+        }
         if (i + 1 >= arguments.size()) return "'" + name + "' needs a value";
         const std::string& value = arguments[++i];
         if (name == "--out") {
@@ -49,13 +59,17 @@ std::string parseOptions(const std::vector<std::string>& arguments, Options& opt
             const auto jobs = scanner::parseInteger(value, 1, kMaxJobs);
             if (!jobs) return "--jobs wants a number from 1 to 256, not '" + value + "'";
             options.jobs = static_cast<int>(*jobs);
+        } else if (name == "--difficulty") {
+            const auto difficulty = fpsynth::parseDifficulty(value);
+            if (!difficulty) return "--difficulty wants easy, typical or hard, not '" + value + "'";
+            options.difficulty = *difficulty;
         } else if (name == "--png") {
             options.pngPath = value;
         } else {
             return "unknown option '" + name + "'";
         }
     }
-    if (options.outFolder.empty()) return "--out DIR is required";
+    if (options.outFolder.empty() && !options.help && !options.version) return "--out DIR is required";
     return {};
 }
 

@@ -1,10 +1,14 @@
 // Command line of tervo-fpgen:
-//   tervo-fpgen --out DIR [--fingers A-B] [--impressions N] [--seed S] [--png FILE] [--jobs J]
+//   tervo-fpgen --out DIR [--fingers A-B] [--impressions N] [--seed S]
+//               [--difficulty easy|typical|hard] [--png FILE] [--jobs J]
+//   tervo-fpgen --help | --version
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "capture_conditions.h"
 
 namespace fpgen {
 
@@ -16,6 +20,9 @@ struct Options {
     std::uint64_t seed = 0;
     std::string pngPath;  // empty: no PNG
     int jobs = 0;         // worker threads; 0: one per core
+    fpsynth::Difficulty difficulty = fpsynth::Difficulty::Typical;
+    bool help = false;     // --help: print the usage and stop
+    bool version = false;  // --version: print the version and stop
 };
 
 constexpr int kMaxFinger = 9999;  // finger numbers are written with four digits
@@ -26,5 +33,6 @@ constexpr int kMaxJobs = 256;
 std::string parseOptions(const std::vector<std::string>& arguments, Options& options);
 
 const char* usageText();
+const char* versionText();
 
 }  // namespace fpgen

@@ -13,8 +13,8 @@ class CoarseField {
     static constexpr int kStep = 8;
 
     CoarseField(const SmoothField& field, int width, int height);
-    float at(int x, int y) const {
-        return sampleBilinear(grid_, static_cast<float>(x) / kStep, static_cast<float>(y) / kStep, 0.0f);
+    float at(double x, double y) const {
+        return sampleBilinear(grid_, static_cast<float>(x / kStep), static_cast<float>(y / kStep), 0.0f);
     }
 
   private:

@@ -1,6 +1,7 @@
 #include "impression.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "coarse_field.h"
@@ -17,30 +18,50 @@ float smoothStep(float value) {
     return t * t * (3.0f - 2.0f * t);
 }
 
-PlacementPlan planPlacement(RandomStream& random) {
+PlacementPlan planPlacement(RandomStream& random, const CaptureConditions& conditions) {
     // Every master print has its pad centred on the canvas.
     const MasterPrint geometry;
     PlacementPlan placement;
-    placement.shiftX = random.boundedNormal(0.0, 8.0, 20.0);
-    placement.shiftY = random.boundedNormal(0.0, 8.0, 20.0);
-    placement.rotation = random.boundedNormal(0.0, 6.0, 15.0) * kDegree;
+    // Some placements are careless: the finger lands far off, turned, and slides
+    // as it presses, as in unsupervised collections where a few captures lie far
+    // from the rest (FVC2004 asked its volunteers for such captures on purpose).
+    const double spread = random.chance(0.25) ? 2.5 : 1.0;
+    placement.shiftX = random.boundedNormal(0.0, spread * conditions.shiftDeviation, conditions.shiftLimit);
+    // A finger goes onto the sensor more or less deep along its own axis: the
+    // vertical spread is larger than the sideways one.
+    placement.shiftY =
+        random.boundedNormal(0.0, 1.4 * spread * conditions.shiftDeviation, conditions.shiftLimit);
+    placement.rotation =
+        random.boundedNormal(0.0, spread * conditions.rotationDeviation, conditions.rotationLimit) * kDegree;
     placement.contactX = geometry.centreX + random.normal(0.0, 25.0);
     placement.contactY = geometry.centreY + random.normal(0.0, 30.0);
-    placement.firmRadius = random.uniform(40.0, 80.0);
-    placement.transitionWidth = random.uniform(70.0, 130.0);
-    placement.slipRotation = random.boundedNormal(0.0, 1.5, 4.0) * kDegree;
-    placement.slipX = random.boundedNormal(0.0, 2.5, 6.0);
-    placement.slipY = random.boundedNormal(0.0, 2.5, 6.0);
+    placement.firmRadius = random.uniform(30.0, 70.0);
+    placement.transitionWidth = random.uniform(60.0, 120.0);
+    const double slide = std::sqrt(spread);
+    placement.slipRotation = random.boundedNormal(0.0, slide * conditions.slipRotationDeviation,
+                                                  2.5 * conditions.slipRotationDeviation) *
+                             kDegree;
+    placement.slipX =
+        random.boundedNormal(0.0, slide * conditions.slipDeviation, 2.5 * conditions.slipDeviation);
+    placement.slipY =
+        random.boundedNormal(0.0, slide * conditions.slipDeviation, 2.5 * conditions.slipDeviation);
+    placement.stretchAmplitude = slide * conditions.stretchAmplitude * random.uniform(0.5, 1.0);
+    placement.stretchKey = random.next();
     return placement;
 }
 
-ContactPlan planContact(RandomStream& random) {
+ContactPlan planContact(RandomStream& random, const CaptureConditions& conditions) {
     ContactPlan contact;
-    contact.pressure = random.uniform(0.2, 0.95);
-    contact.moisture = random.boundedNormal(0.0, 0.3, 0.7);
-    contact.tiltX = random.boundedNormal(0.0, 0.05, 0.12);
-    contact.tiltY = random.boundedNormal(0.0, 0.04, 0.10);
-    contact.noiseDeviation = random.uniform(3.5, 8.0);
+    contact.pressure = random.uniform(conditions.lowestPressure, conditions.highestPressure);
+    contact.moisture = random.boundedNormal(0.0, conditions.moistureDeviation, conditions.moistureLimit);
+    contact.moisturePatchiness = conditions.moisturePatchiness;
+    contact.tiltX = random.boundedNormal(0.0, conditions.tiltDeviation, 2.5 * conditions.tiltDeviation);
+    contact.tiltY = random.boundedNormal(0.0, 0.8 * conditions.tiltDeviation, 2.0 * conditions.tiltDeviation);
+    const double direction = random.uniform(0.0, 6.283185307179586);
+    const double distance = random.uniform(40.0, 120.0);
+    contact.textureOffsetX = distance * std::cos(direction);
+    contact.textureOffsetY = distance * std::sin(direction);
+    contact.noiseDeviation = random.uniform(conditions.lowestNoise, conditions.highestNoise);
     contact.background = random.uniform(226.0, 244.0);
     contact.ridgeGray = random.uniform(35.0, 80.0);
     return contact;
@@ -69,20 +90,25 @@ FloatPlane blurred(const FloatPlane& image) {
 
 }  // namespace
 
-ImpressionPlan planImpression(const FingerIdentity& identity, int impression) {
+ImpressionPlan planImpression(const FingerIdentity& identity, int impression, Difficulty difficulty) {
+    // The difficulty is part of the key: each setting is its own series of captures.
     RandomStream random(streamKey({identity.seed, static_cast<std::uint64_t>(identity.finger),
-                                   static_cast<std::uint64_t>(impression), 0x696d7072ULL}));
+                                   static_cast<std::uint64_t>(impression), 0x696d7072ULL,
+                                   static_cast<std::uint64_t>(difficulty)}));
+    const CaptureConditions& conditions = captureConditions(difficulty);
     ImpressionPlan plan;
     plan.identity = identity;
     plan.impression = impression;
-    plan.placement = planPlacement(random);
-    plan.contact = planContact(random);
+    plan.difficulty = difficulty;
+    plan.placement = planPlacement(random, conditions);
+    plan.contact = planContact(random, conditions);
     return plan;
 }
 
 namespace {
 
-// The placement as a ready-to-apply mapping: trigonometry done once per impression.
+// The placement as a ready-to-apply mapping: trigonometry done once per
+// impression, the uneven stretch sampled on a coarse grid.
 class SensorMapping {
   public:
     SensorMapping(const ImpressionPlan& plan, const MasterPrint& master)
@@ -92,27 +118,40 @@ class SensorMapping {
           slipCos_(std::cos(p_.slipRotation)),
           slipSin_(std::sin(p_.slipRotation)),
           originX_(master.centreX + p_.shiftX),
-          originY_(master.centreY + p_.shiftY) {}
+          originY_(master.centreY + p_.shiftY),
+          stretch_(makeStretch(p_.stretchKey)) {}
 
     MasterPoint operator()(double x, double y) const {
         const double u = x - (kSensorWidth - 1) / 2.0;
         const double v = y - (kSensorHeight - 1) / 2.0;
         const double qx = originX_ + u * cos_ - v * sin_;
         const double qy = originY_ + u * sin_ + v * cos_;
-        // Skin beyond the firm contact region follows the slip, braked smoothly.
+        // Skin beyond the firm contact region follows the slip and stretches, braked smoothly.
         const double dx = qx - p_.contactX;
         const double dy = qy - p_.contactY;
         const double distance = std::sqrt(dx * dx + dy * dy);
         if (distance <= p_.firmRadius) return {qx, qy};
         const double brake = smoothStep(static_cast<float>((distance - p_.firmRadius) / p_.transitionWidth));
-        const double slidX = p_.contactX + dx * slipCos_ - dy * slipSin_ + p_.slipX;
-        const double slidY = p_.contactY + dx * slipSin_ + dy * slipCos_ + p_.slipY;
+        const double slidX = p_.contactX + dx * slipCos_ - dy * slipSin_ + p_.slipX +
+                             p_.stretchAmplitude * stretch_[0].at(x, y);
+        const double slidY = p_.contactY + dx * slipSin_ + dy * slipCos_ + p_.slipY +
+                             p_.stretchAmplitude * stretch_[1].at(x, y);
         return {qx + brake * (slidX - qx), qy + brake * (slidY - qy)};
     }
 
   private:
+    static std::array<CoarseField, 2> makeStretch(std::uint64_t key) {
+        RandomStream random(key);
+        // Wavelengths of a few ridge-count tens: the skin bulges between the bones' support.
+        const SmoothField alongX(random, 90.0, 240.0);
+        const SmoothField alongY(random, 90.0, 240.0);
+        return {CoarseField(alongX, kSensorWidth, kSensorHeight),
+                CoarseField(alongY, kSensorWidth, kSensorHeight)};
+    }
+
     PlacementPlan p_;
     double cos_, sin_, slipCos_, slipSin_, originX_, originY_;
+    std::array<CoarseField, 2> stretch_;
 };
 
 }  // namespace
@@ -124,9 +163,14 @@ MasterPoint sensorToMaster(const ImpressionPlan& plan, const MasterPrint& master
 GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan) {
     const ContactPlan& contact = plan.contact;
     RandomStream random(streamKey({plan.identity.seed, static_cast<std::uint64_t>(plan.identity.finger),
-                                   static_cast<std::uint64_t>(plan.impression), 0x6e6f697365ULL}));
+                                   static_cast<std::uint64_t>(plan.impression), 0x6e6f697365ULL,
+                                   static_cast<std::uint64_t>(plan.difficulty)}));
     const CoarseField contactEdge(SmoothField(random, 40.0, 120.0), kSensorWidth, kSensorHeight);
     const CoarseField illumination(SmoothField(random, 300.0, 700.0), kSensorWidth, kSensorHeight);
+    const CoarseField moisturePatches(SmoothField(random, 50.0, 150.0), kSensorWidth, kSensorHeight);
+    const float patchiness = static_cast<float>(contact.moisturePatchiness);
+    const float textureOffsetX = static_cast<float>(contact.textureOffsetX);
+    const float textureOffsetY = static_cast<float>(contact.textureOffsetY);
 
     // Contact where the pad is deeper than this level: a hard press reaches the outline.
     const float baseLevel = static_cast<float>(0.32 - 0.34 * contact.pressure);
@@ -149,15 +193,26 @@ GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan
             float ink = 0.0f;
             if (touching > 0.0f) {
                 const float ridge = tap.read(master.ridges, 0.0f);
-                const float wetness = std::clamp(
-                    0.5f * tap.read(master.skinMoisture, 0.0f) + static_cast<float>(contact.moisture), -1.0f,
-                    1.0f);
+                const float wetness = std::clamp(0.5f * tap.read(master.skinMoisture, 0.0f) +
+                                                     static_cast<float>(contact.moisture) +
+                                                     patchiness * moisturePatches.at(x, y),
+                                                 -1.0f, 1.0f);
                 // Hard presses and wet skin flatten ridges into wider dark lines.
                 const float threshold =
-                    0.25f * (0.5f - static_cast<float>(contact.pressure)) - 0.3f * wetness;
-                ink = 1.0f / (1.0f + std::exp(-6.0f * (ridge - threshold)));
+                    0.25f * (0.5f - static_cast<float>(contact.pressure)) - 0.45f * wetness;
+                // A smooth step from valley to ridge, built from exactly rounded operations only.
+                const float z = 4.0f * (ridge - threshold);
+                ink = 0.5f + 0.5f * z / std::sqrt(1.0f + z * z);
                 const float dryness = std::max(0.0f, -wetness);
-                const float texture = tap.read(master.skinTexture, 0.5f);
+                // Half of the texture is the finger's own, half is read elsewhere on the
+                // finger: dry breaks recur in part, as pores and worn ridges do.
+                const BilinearTap elsewhere(master.skinTexture.width, master.skinTexture.height,
+                                            static_cast<float>(q.x) + textureOffsetX,
+                                            static_cast<float>(q.y) + textureOffsetY);
+                const float texture =
+                    std::clamp(0.5f + 1.2f * (tap.read(master.skinTexture, 0.5f) +
+                                              elsewhere.read(master.skinTexture, 0.5f) - 1.0f),
+                               0.0f, 1.0f);
                 ink *= 1.0f - 0.85f * std::clamp((0.5f * dryness - texture) * 8.0f, 0.0f, 1.0f);
                 ink *= touching;
             }

@@ -6,6 +6,7 @@
 #include "finger_pad.h"
 #include "gabor_bank.h"
 #include "ridge_growth.h"
+#include "skin_marks.h"
 #include "smooth_field.h"
 #include "upsample.h"
 
@@ -33,7 +34,10 @@ FingerFields describeFinger(const OrientationModel& orientation, const SmoothFie
         for (int i = 0; i < width; ++i) {
             if (padDepth.at(2 * i, 2 * j) < kGrowthMargin) continue;
             fields.region.at(i, j) = 1;
-            const double period = 0.5 * meanPeriod * (1.0 + 0.07 * periodVariation.at(2 * i, 2 * j));
+            // Ridges are a little finer towards the fingertip, and vary at random.
+            const double towardsTip = std::clamp((2.0 * j - MasterPrint::kHeight / 2.0) / 200.0, -1.0, 1.0);
+            const double period =
+                0.5 * meanPeriod * (1.0 + 0.05 * towardsTip + 0.08 * periodVariation.at(2 * i, 2 * j));
             fields.kernelIndex.at(i, j) = bank.indexFor(orientation.angleAt(2 * i, 2 * j), period);
         }
     }
@@ -68,7 +72,7 @@ MasterPrint generateMasterPrint(const FingerIdentity& identity) {
     const OrientationModel orientation(random, master.centreX, master.centreY);
     master.pattern = orientation.pattern();
     const FingerPad pad(random, master.centreX, master.centreY);
-    master.meanRidgePeriod = random.uniform(8.3, 9.7);
+    master.meanRidgePeriod = random.uniform(8.0, 10.0);
     const SmoothField periodVariation(random, 150.0, 400.0);
     const SmoothField moisture(random, 60.0, 160.0);
 
@@ -88,6 +92,7 @@ MasterPrint generateMasterPrint(const FingerIdentity& identity) {
     RidgeGrowthPlan plan;
     plan.seedCount = random.uniformInt(30, 50);
     master.ridges = upsampleTwice(growRidges(fields.kernelIndex, fields.region, plan, random));
+    paintSkinMarks(random, master.ridges, master.centreX, master.centreY);
     master.skinTexture = drawSkinTexture(random, MasterPrint::kWidth, MasterPrint::kHeight);
     return master;
 }

@@ -20,8 +20,10 @@ struct FingerIdentity {
 struct MasterPrint {
     // The canvas is larger than the sensor window so that impressions can be
     // shifted and rotated without running off the pattern.
-    static constexpr int kWidth = 400;
-    static constexpr int kHeight = 480;
+    // Placement shifts reach 90 px and rotations 40 degrees, so the canvas
+    // reaches past the pad: beyond it the skin is simply not there.
+    static constexpr int kWidth = 440;
+    static constexpr int kHeight = 560;
 
     FingerIdentity identity;
     PatternClass pattern = PatternClass::Arch;

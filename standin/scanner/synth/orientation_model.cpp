@@ -18,7 +18,7 @@ SingularPoint makePoint(RandomStream& random, double x, double y) {
     // The correction b sin(2 alpha) leaves the four axis directions alone, so
     // the flow far from the singular points stays level; |b| < 1/2 keeps the
     // corrected angle monotonic, so the point keeps its index.
-    point.bend = random.uniform(-0.3, 0.3);
+    point.bend = random.uniform(-0.45, 0.45);
     return point;
 }
 
@@ -47,8 +47,9 @@ const char* patternClassName(PatternClass pattern) {
 }
 
 OrientationModel::OrientationModel(RandomStream& random, double centreX, double centreY)
-    : pattern_(drawPattern(random)), wobble_(random, 180.0, 420.0) {
-    wobbleAmplitude_ = random.uniform(0.05, 0.14);
+    : pattern_(drawPattern(random)), wobble_(random, 120.0, 360.0), meander_(random, 35.0, 80.0) {
+    wobbleAmplitude_ = random.uniform(0.08, 0.22);
+    meanderAmplitude_ = random.uniform(0.05, 0.12);
     tipX_ = centreX;
     tipY_ = centreY;
     placeSingularPoints(random, centreX, centreY);
@@ -68,8 +69,8 @@ PatternClass OrientationModel::drawPattern(RandomStream& random) {
 }
 
 void OrientationModel::placeSingularPoints(RandomStream& random, double centreX, double centreY) {
-    const double coreX = centreX + random.normal(0.0, 14.0);
-    const double coreY = centreY + random.normal(-10.0, 18.0);
+    const double coreX = centreX + random.boundedNormal(0.0, 25.0, 60.0);
+    const double coreY = centreY + random.boundedNormal(-10.0, 28.0, 70.0);
     switch (pattern_) {
         case PatternClass::Arch:
             archCentreX_ = coreX;
@@ -87,21 +88,21 @@ void OrientationModel::placeSingularPoints(RandomStream& random, double centreX,
             // The delta sits on the side opposite to the loop's opening.
             const double side = pattern_ == PatternClass::LeftLoop ? 1.0 : -1.0;
             cores_.push_back(makePoint(random, coreX, coreY));
-            deltas_.push_back(makePoint(random, coreX + side * random.uniform(55.0, 110.0),
-                                        coreY + random.uniform(85.0, 140.0)));
+            deltas_.push_back(makePoint(random, coreX + side * random.uniform(40.0, 130.0),
+                                        coreY + random.uniform(60.0, 170.0)));
             break;
         }
         case PatternClass::Whorl: {
             const double tilt = random.normal(0.0, 0.35);
-            const double spread = random.uniform(12.0, 30.0);
+            const double spread = random.uniform(10.0, 42.0);
             cores_.push_back(
                 makePoint(random, coreX - spread * std::sin(tilt), coreY - spread * std::cos(tilt)));
             cores_.push_back(
                 makePoint(random, coreX + spread * std::sin(tilt), coreY + spread * std::cos(tilt)));
             deltas_.push_back(
-                makePoint(random, coreX - random.uniform(80.0, 120.0), coreY + random.uniform(80.0, 130.0)));
+                makePoint(random, coreX - random.uniform(70.0, 140.0), coreY + random.uniform(60.0, 150.0)));
             deltas_.push_back(
-                makePoint(random, coreX + random.uniform(80.0, 120.0), coreY + random.uniform(80.0, 130.0)));
+                makePoint(random, coreX + random.uniform(70.0, 140.0), coreY + random.uniform(60.0, 150.0)));
             break;
         }
     }
@@ -143,7 +144,7 @@ double OrientationModel::leanTowardsFingertip(double x, double y, double angle) 
 double OrientationModel::angleAt(double x, double y) const {
     double angle =
         pattern_ == PatternClass::Arch ? archAngle(x, y) : leanTowardsFingertip(x, y, zeroPoleAngle(x, y));
-    angle += wobbleAmplitude_ * wobble_.at(x, y);
+    angle += wobbleAmplitude_ * wobble_.at(x, y) + meanderAmplitude_ * meander_.at(x, y);
     angle = std::fmod(angle, kPi);
     return angle < 0.0 ? angle + kPi : angle;
 }

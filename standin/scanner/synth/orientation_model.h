@@ -57,10 +57,14 @@ class OrientationModel {
     double archWidth_ = 1.0;
     double archSteepness_ = 0.0;
     double wobbleAmplitude_ = 0.0;
+    double meanderAmplitude_ = 0.0;
     double tipX_ = 0.0;
     double tipY_ = 0.0;
     double highestSingularY_ = 0.0;
     SmoothField wobble_;
+    // Ridges on real skin meander over a few ridge periods; a perfectly smooth
+    // flow makes every finger's ridges look alike to a matcher.
+    SmoothField meander_;
 };
 
 }  // namespace fpsynth

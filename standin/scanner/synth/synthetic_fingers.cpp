@@ -8,8 +8,9 @@ const MasterPrint& SyntheticFingers::master(const FingerIdentity& identity) {
     return *cached_;
 }
 
-GrayImage SyntheticFingers::impression(const FingerIdentity& identity, int impression) {
-    return renderImpression(master(identity), planImpression(identity, impression));
+GrayImage SyntheticFingers::impression(const FingerIdentity& identity, int impression,
+                                       Difficulty difficulty) {
+    return renderImpression(master(identity), planImpression(identity, impression, difficulty));
 }
 
 }  // namespace fpsynth

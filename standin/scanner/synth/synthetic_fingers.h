@@ -15,7 +15,8 @@ class SyntheticFingers {
   public:
     const MasterPrint& master(const FingerIdentity& identity);
     // Impressions count from 1.
-    GrayImage impression(const FingerIdentity& identity, int impression);
+    GrayImage impression(const FingerIdentity& identity, int impression,
+                         Difficulty difficulty = Difficulty::Typical);
 
   private:
     std::unique_ptr<MasterPrint> cached_;
