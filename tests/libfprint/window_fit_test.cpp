@@ -95,7 +95,7 @@ TEST(DriverResolutions, TakeNearly500PpiAsItAndKnowTheEnlargingDrivers) {
     EXPECT_EQ(fprint_reader::resolutionOf("aes4000").ppi, 750);
     EXPECT_EQ(fprint_reader::resolutionOf("nb1010").ppi, 385);
     EXPECT_EQ(fprint_reader::resolutionOf("a-driver-of-next-year").ppi, 500);
-    EXPECT_FALSE(fprint_reader::resolutionOf("a-driver-of-next-year").measured);
+    EXPECT_FALSE(fprint_reader::resolutionOf("a-driver-of-next-year").documented);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@ namespace {
 // Sensors that libfprint enlarges deliver images finer than the sensor
 // itself: aes3500 twice and aes4000 three times (both sensors taken as
 // 250 ppi: 128 and 96 pixels over their 13 and 10 mm), egis0570 and elanspi
-// twice. Entries marked true come from the drivers' own comments or the
-// sensors' data sheets; the others assume the 500 ppi usual for capacitive
+// twice. Entries marked true are the drivers' own comments or the sensor
+// makers' published figures; the others assume the 500 ppi usual for capacitive
 // sensors and need confirming on hardware (TERVO_FPRINT_PPI overrides them).
 constexpr DriverResolution kTable[] = {
     {"aes1610", 500, true},   {"aes1660", 500, true},       {"aes2501", 500, true},

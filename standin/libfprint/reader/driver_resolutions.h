@@ -13,7 +13,7 @@ constexpr double kWindowPpi = 500.0;
 struct DriverResolution {
     const char* driver;  // libfprint's driver id
     double ppi;          // pixels per inch of the images the driver delivers
-    bool measured;       // false: the sensor's resolution is assumed, not documented
+    bool documented;     // false: the sensor's resolution is assumed
 };
 
 // The entry for a driver, or a 500 ppi assumption for one the table lacks.
