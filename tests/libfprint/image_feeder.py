@@ -16,6 +16,8 @@ AUTOMATIC_FINGER = -3  # argument 1: every image comes with finger on and off re
 FINGER = -4          # argument 1: finger on the sensor, 0: finger lifted
 REMOVE = -5          # the device is unplugged
 
+DEVICE_ERROR_PROTO = 5  # FpDeviceError: the exchange with the device broke down
+
 
 class Feeder:
     def __init__(self, path):

@@ -193,13 +193,17 @@ def case_sizes(case, prints):
 
 
 def case_retry(case, prints):
-    """Frames libfprint refuses (a retry report, a blank frame) are waited through; the next good one counts."""
+    """Frames libfprint refuses (a retry report, a blank frame) are waited through; the next good one counts.
+    A protocol error ends the capture with -2 and leaves the reader usable."""
     session, feeder = open_session(case)
     blank = (WIDTH, HEIGHT, bytes([255]) * (WIDTH * HEIGHT))
     answer = case.capture(session, feeder, (image_feeder.RETRY, 1), blank, prints[1])
     check("get Image Fail" not in answer, f"capture failed: {answer!r}")
     _, _, saved = read_bmp(os.path.join(case.work, "Fp.bmp"))
     check(saved == fit(*prints[1]), "./Fp.bmp is not the good frame")
+    answer = case.capture(session, feeder, (image_feeder.ERROR, image_feeder.DEVICE_ERROR_PROTO))
+    check("get Image Fail,ret = -2\n" in answer, f"a broken exchange: {answer!r}")
+    case.expect_capture(session, feeder, prints[0], "after a broken exchange")
     check(session.finish(30 * case.slow) == 0, "exit status")
 
 
