@@ -142,6 +142,7 @@ int FprintLink::capture(int timeoutMs, fpsynth::GrayImage& image) {
             g_object_unref(captured);
             return scanner::GA_OK;
         }
+        if (error == nullptr) return scanner::GA_E_INSERFICIENT_MEMORY;  // no image and no reason
         const bool retry = error->domain == FP_DEVICE_RETRY && !deadline.expired();
         const int result = deadline.expired() ? scanner::GA_E_TIMEOUT : captureFailure(error);
         g_error_free(error);
