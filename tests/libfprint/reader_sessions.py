@@ -3,7 +3,7 @@
 virtual_image driver as the reader and image_feeder.py feeding it.
 
 The program runs in place with LD_LIBRARY_PATH naming the reader library's folder, so that its
-libID_FprCap.so is found before the virtual scanner's; FP_DRIVERS_WHITELIST=virtual_image keeps
+libID_FprCap.so is found before the virtual scanner's, then the algorithm library's; FP_DRIVERS_WHITELIST=virtual_image keeps
 libfprint away from any real reader on the machine. Each case writes commands one at a time and reads
 the console's answer before going on, so that every frame is fed while a capture waits for it.
 """
@@ -69,7 +69,9 @@ class Session:
     def __init__(self, opts, work, env_extra=None):
         env = dict(os.environ)
         env.update({
-            "LD_LIBRARY_PATH": opts.lib,
+            # The algorithm library's folder too: a sanitized tervo-dlopen's dlopen goes through the
+            # sanitizer's interceptor, which hides the program's run path from the dynamic loader.
+            "LD_LIBRARY_PATH": opts.lib + ":" + os.path.join(os.path.dirname(opts.program), "..", "lib"),
             "FP_VIRTUAL_IMAGE": os.path.join(work, "reader.sock"),
             "FP_DRIVERS_WHITELIST": "virtual_image",
             "TERVO_FPRINT_TIMEOUT_MS": "20000",
