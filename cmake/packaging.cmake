@@ -19,16 +19,25 @@ foreach(tool tervo-fpgen tervo-fpshow)
     install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT standins)
   endif()
 endforeach()
+# The libfprint reader beside the reference algorithm: a complete pair in a
+# folder the programs' run path names last (standin/libfprint/README.md).
+set(package_components programs standins)
+if(TARGET ID_FprCap_libfprint)
+  list(APPEND package_components libfprint)
+  install(TARGETS ID_FprCap_libfprint ID_Fpr LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/tervo-libfprint
+          COMPONENT libfprint)
+  install(FILES standin/libfprint/70-tervo-libfprint.rules DESTINATION lib/udev/rules.d COMPONENT libfprint)
+endif()
 
 # Each package carries its copyright file and changelog, as Debian asks.
 set(changelog_gz ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
 execute_process(COMMAND gzip -n -9 -c ${PROJECT_SOURCE_DIR}/packaging/changelog OUTPUT_FILE ${changelog_gz})
-foreach(component programs standins)
+foreach(component ${package_components})
   if(component STREQUAL "programs")
     set(package tervo)
   else()
-    set(package tervo-standins)
+    set(package tervo-${component})
   endif()
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${changelog_gz}
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
@@ -57,7 +66,7 @@ set(CPACK_PACKAGE_VENDOR "tervo project")
 set(CPACK_PACKAGE_CONTACT "tervo maintainers <maintainers@tervo.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "console test tool for a fingerprint capture module and algorithm library")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_COMPONENTS_ALL programs standins)
+set(CPACK_COMPONENTS_ALL ${package_components})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${deb_arch})
@@ -82,5 +91,15 @@ string(CONCAT CPACK_COMPONENT_STANDINS_DESCRIPTION
        "quality, minutiae, matching and compression, so that every tervo command\n"
        "runs without the vendor's hardware; tervo-fpgen writes the virtual\n"
        "scanner's prints, tervo-fpshow draws a print with its minutiae.")
+
+set(CPACK_DEBIAN_LIBFPRINT_PACKAGE_NAME tervo-libfprint)
+set(CPACK_DEBIAN_LIBFPRINT_PACKAGE_DEPENDS
+    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12), libfprint-2-2 (>= 1:1.94), libglib2.0-0 (>= 2.68), libjpeg62-turbo (>= 1:1.3.1)")
+# Both packages offer a libID_FprCap.so to the same programs.
+set(CPACK_DEBIAN_LIBFPRINT_PACKAGE_CONFLICTS tervo-standins)
+string(CONCAT CPACK_COMPONENT_LIBFPRINT_DESCRIPTION
+       "libID_FprCap.so on libfprint: tervo captures live fingers from the USB\n"
+       "readers whose libfprint drivers deliver images, beside the reference\n"
+       "algorithm library; with a udev rule that opens the readers to users.")
 
 include(CPack)

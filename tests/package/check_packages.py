@@ -16,6 +16,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", required=True)
     ap.add_argument("--arch", required=True)
+    ap.add_argument("--with-libfprint", action="store_true", help="the build made the libfprint reader too")
     opts = ap.parse_args()
     problems = []
     out = os.path.join(opts.build, "packages")
@@ -32,6 +33,12 @@ def main():
         "tervo-standins": {"./usr/lib/tervo/libID_Fpr.so", "./usr/lib/tervo/libID_FprCap.so", "./usr/bin/tervo-fpgen",
                            "./usr/bin/tervo-fpshow"},
     }
+    fields = {name: [] for name in expected}
+    if opts.with_libfprint:
+        expected["tervo-libfprint"] = {"./usr/lib/tervo-libfprint/libID_FprCap.so",
+                                       "./usr/lib/tervo-libfprint/libID_Fpr.so",
+                                       "./usr/lib/udev/rules.d/70-tervo-libfprint.rules"}
+        fields["tervo-libfprint"] = ["Conflicts: tervo-standins", "libfprint-2-2 (>= 1:1.94)"]
     for name, files in expected.items():
         debs = glob.glob(os.path.join(out, f"{name}_*_{opts.arch}.deb"))
         if len(debs) != 1:
@@ -40,7 +47,8 @@ def main():
         info = dpkg_deb("--info", debs[0])
         contents = {line.split()[-1] for line in dpkg_deb("--contents", debs[0]).splitlines()}
         print(f"{os.path.basename(debs[0])}: {os.path.getsize(debs[0])} bytes")
-        for field in (f"Package: {name}", f"Architecture: {opts.arch}", "Maintainer: ", "Description: "):
+        for field in (f"Package: {name}", f"Architecture: {opts.arch}", "Maintainer: ", "Description: ",
+                      *fields[name]):
             if field not in info:
                 problems.append(f"{name}: control lacks '{field}'")
         for f in sorted(files - contents):
