@@ -28,7 +28,9 @@ const char* usageText() {
            "  (default one per core); --png FILE also writes the first image as a PNG\n";
 }
 
-const char* versionText() { return "tervo-fpgen " TERVO_VERSION "\n"; }
+const char* versionText() {
+    return "tervo-fpgen " TERVO_VERSION "\n";
+}
 
 std::string parseOptions(const std::vector<std::string>& arguments, Options& options) {
     options = Options{};

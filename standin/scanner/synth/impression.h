@@ -36,10 +36,10 @@ struct PlacementPlan {
 };
 
 struct ContactPlan {
-    double pressure = 0.5;  // 0 light touch .. 1 hard press
-    double moisture = 0.0;  // -1 dry .. 1 wet, added to the finger's own moisture map
+    double pressure = 0.5;            // 0 light touch .. 1 hard press
+    double moisture = 0.0;            // -1 dry .. 1 wet, added to the finger's own moisture map
     double moisturePatchiness = 0.0;  // amplitude of this impression's own wet and dry patches
-    double tiltX = 0.0;     // finger rolled sideways: contact level change per 100 pixels
+    double tiltX = 0.0;               // finger rolled sideways: contact level change per 100 pixels
     double tiltY = 0.0;
     // Dry skin breaks ridges where the skin texture is high; this impression
     // reads the texture a second time at this offset, so its breaks are partly its own.

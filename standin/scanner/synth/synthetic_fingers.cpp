@@ -8,7 +8,8 @@ const MasterPrint& SyntheticFingers::master(const FingerIdentity& identity) {
     return *cached_;
 }
 
-GrayImage SyntheticFingers::impression(const FingerIdentity& identity, int impression, Difficulty difficulty) {
+GrayImage SyntheticFingers::impression(const FingerIdentity& identity, int impression,
+                                       Difficulty difficulty) {
     return renderImpression(master(identity), planImpression(identity, impression, difficulty));
 }
 
