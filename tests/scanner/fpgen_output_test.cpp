@@ -1,5 +1,7 @@
 // The generator program end to end: its files are the console's BMP layout
 // and hold exactly the images the scanner serves for the same finger and seed.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -28,10 +30,12 @@ class GeneratorTest : public DeviceTest {
   protected:
     void SetUp() override {
         DeviceTest::SetUp();
-        // One folder per test: CTest may run the tests of this file side by side.
+        // One folder per test and process: CTest may run the tests of this file side by
+        // side, and other test runs on the same machine use the same temporary folder.
         folder_ =
             fs::path(::testing::TempDir()) /
-            ("scanner_fpgen_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("scanner_fpgen_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "_" + std::to_string(getpid()));
         fs::remove_all(folder_);
     }
     void TearDown() override {
