@@ -11,7 +11,8 @@ namespace {
 
 void BM_GetFPRawData(benchmark::State& state) {
     for (const char* name : {"TERVO_SCANNER_FINGER", "TERVO_SCANNER_NO_FINGER", "TERVO_SCANNER_REPLAY",
-                             "TERVO_SCANNER_LATENCY_MS", "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS"})
+                             "TERVO_SCANNER_LATENCY_MS", "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS",
+                             "TERVO_SCANNER_DIFFICULTY"})
         unsetenv(name);
     if (LIVESCAN_Init() != 1) {
         state.SkipWithError("LIVESCAN_Init failed");

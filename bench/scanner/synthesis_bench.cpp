@@ -17,16 +17,19 @@ void BM_NewMasterPrint(benchmark::State& state) {
 }
 BENCHMARK(BM_NewMasterPrint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// The argument is the difficulty: 0 easy, 1 typical, 2 hard.
 void BM_RenderImpression(benchmark::State& state) {
     const fpsynth::MasterPrint master = fpsynth::generateMasterPrint({0, 1});
+    const auto difficulty = static_cast<fpsynth::Difficulty>(state.range(0));
+    state.SetLabel(fpsynth::difficultyName(difficulty));
     int impression = 1;
     for (auto _ : state) {
         fpsynth::GrayImage image =
-            fpsynth::renderImpression(master, fpsynth::planImpression({0, 1}, impression++));
+            fpsynth::renderImpression(master, fpsynth::planImpression({0, 1}, impression++, difficulty));
         benchmark::DoNotOptimize(image.values.data());
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_RenderImpression)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_RenderImpression)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace

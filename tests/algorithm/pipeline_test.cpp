@@ -62,11 +62,13 @@ TEST(Pipeline, RealPrintsOfOneFingerMatchAndOfTwoFingersDoNot) {
 }
 
 #ifdef TERVO_FPGEN
+// Careful captures (the scanner's demonstration setting): nearly every genuine
+// pair must match. Typical ones are as hard as real prints, which the test above holds to 0.6.
 TEST(Pipeline, GeneratedPrintsOfOneFingerMatchAndOfTwoFingersDoNot) {
     char folder[] = "/tmp/tervo-fpr-gen-XXXXXX";
     ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string command =
-        std::string(TERVO_FPGEN) + " --out " + folder + " --fingers 1-4 --impressions 3 --seed 5 > /dev/null";
+    const std::string command = std::string(TERVO_FPGEN) + " --out " + folder +
+                                " --fingers 1-4 --impressions 3 --seed 5 --difficulty easy > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::vector<std::vector<FeatureTemplate>> fingers(4);
     for (int finger = 1; finger <= 4; ++finger) {

@@ -8,7 +8,7 @@ namespace scannertest {
 
 void clearScannerSettings() {
     for (const char* name :
-         {"FINGER", "SEED", "REPLAY", "NO_FINGER", "LATENCY_MS", "FAULTS", "LINK_LOSS", "LOG"})
+         {"FINGER", "SEED", "DIFFICULTY", "REPLAY", "NO_FINGER", "LATENCY_MS", "FAULTS", "LINK_LOSS", "LOG"})
         unsetenv((std::string("TERVO_SCANNER_") + name).c_str());
 }
 

@@ -97,9 +97,9 @@ TEST(LinkLoss, ParsesCountCodeAndDelay) {
 class EnvironmentSettings : public ::testing::Test {
   protected:
     void TearDown() override {
-        for (const char* name :
-             {"TERVO_SCANNER_FINGER", "TERVO_SCANNER_SEED", "TERVO_SCANNER_LATENCY_MS",
-              "TERVO_SCANNER_NO_FINGER", "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS"})
+        for (const char* name : {"TERVO_SCANNER_FINGER", "TERVO_SCANNER_SEED", "TERVO_SCANNER_LATENCY_MS",
+                                 "TERVO_SCANNER_NO_FINGER", "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS",
+                                 "TERVO_SCANNER_DIFFICULTY"})
             unsetenv(name);
     }
 };
@@ -109,6 +109,7 @@ TEST_F(EnvironmentSettings, ReadsGoodValues) {
     setenv("TERVO_SCANNER_SEED", "123456789012", 1);
     setenv("TERVO_SCANNER_LATENCY_MS", "25", 1);
     setenv("TERVO_SCANNER_NO_FINGER", "1", 1);
+    setenv("TERVO_SCANNER_DIFFICULTY", "easy", 1);
     std::ostringstream diagnostics;
     const scanner::ScannerSettings settings = scanner::readScannerSettings(diagnostics);
     EXPECT_EQ(diagnostics.str(), "");
@@ -116,6 +117,7 @@ TEST_F(EnvironmentSettings, ReadsGoodValues) {
     EXPECT_EQ(settings.seed, 123456789012ULL);
     EXPECT_EQ(settings.latencyMs, 25);
     EXPECT_TRUE(settings.noFinger);
+    EXPECT_EQ(settings.difficulty, fpsynth::Difficulty::Easy);
 }
 
 TEST_F(EnvironmentSettings, ReportsEachBadValueInOneLineAndKeepsTheDefault) {
@@ -124,18 +126,20 @@ TEST_F(EnvironmentSettings, ReportsEachBadValueInOneLineAndKeepsTheDefault) {
     setenv("TERVO_SCANNER_NO_FINGER", "yes", 1);
     setenv("TERVO_SCANNER_FAULTS", "Init", 1);
     setenv("TERVO_SCANNER_LINK_LOSS", "1:-9", 1);
+    setenv("TERVO_SCANNER_DIFFICULTY", "HARD", 1);
     std::ostringstream diagnostics;
     const scanner::ScannerSettings settings = scanner::readScannerSettings(diagnostics);
     const std::string text = diagnostics.str();
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
     for (const char* name : {"TERVO_SCANNER_FINGER", "TERVO_SCANNER_SEED", "TERVO_SCANNER_NO_FINGER",
-                             "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS"})
+                             "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS", "TERVO_SCANNER_DIFFICULTY"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
     EXPECT_EQ(settings.finger, 1);
     EXPECT_EQ(settings.seed, 0u);
     EXPECT_FALSE(settings.noFinger);
     EXPECT_EQ(settings.faultText, "");
     EXPECT_EQ(settings.linkLoss.failingCaptures, 0);
+    EXPECT_EQ(settings.difficulty, fpsynth::Difficulty::Typical);
 }
 
 }  // namespace

@@ -87,6 +87,13 @@ ScannerSettings readScannerSettings(std::ostream& diagnostics) {
             complain(diagnostics, "TERVO_SCANNER_SEED", *text, "expected an unsigned 64-bit number",
                      "seed 0");
     }
+    if (const std::optional<std::string> text = environment("TERVO_SCANNER_DIFFICULTY")) {
+        if (const std::optional<fpsynth::Difficulty> difficulty = fpsynth::parseDifficulty(*text))
+            settings.difficulty = *difficulty;
+        else
+            complain(diagnostics, "TERVO_SCANNER_DIFFICULTY", *text, "expected easy, typical or hard",
+                     "typical");
+    }
     if (const std::optional<std::string> folder = environment("TERVO_SCANNER_REPLAY"))
         settings.replayFolder = *folder;
     readInteger(diagnostics, "TERVO_SCANNER_NO_FINGER", 0, 1, "0 (a finger is on the sensor)",

@@ -7,6 +7,8 @@
 #include <ostream>
 #include <string>
 
+#include "capture_conditions.h"
+
 namespace scanner {
 
 struct LinkLossPlan {
@@ -18,6 +20,7 @@ struct LinkLossPlan {
 struct ScannerSettings {
     int finger = 1;
     std::uint64_t seed = 0;
+    fpsynth::Difficulty difficulty = fpsynth::Difficulty::Typical;
     std::string replayFolder;  // empty: synthetic fingers
     bool noFinger = false;
     int latencyMs = 0;

@@ -206,7 +206,7 @@ int VirtualScanner::acquire(int channel, fpsynth::GrayImage& image) {
         if (!replayed) return GA_E_FILEIILEGAL;
         image = std::move(*replayed);
     } else {
-        image = fingers_.impression(identity_, nextImpression_++);
+        image = fingers_.impression(identity_, nextImpression_++, settings_.difficulty);
     }
     applyLevels(image);
     return GA_OK;

@@ -20,6 +20,8 @@ struct CaptureConditions {
     double shiftLimit;
     double rotationDeviation;
     double rotationLimit;
+    // Share of careless placements: two and a half times the spread, sliding as they press.
+    double carelessShare;
     // Plastic distortion beyond the firm contact region: extra rotation (degrees), slip (pixels),
     // and the amplitude (pixels) of the smooth, non-uniform part of the skin's stretch.
     double slipRotationDeviation;

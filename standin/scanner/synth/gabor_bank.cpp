@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "exact_math.h"
+
 namespace fpsynth {
 namespace {
 
@@ -38,8 +40,8 @@ std::uint16_t GaborBank::indexFor(double ridgeAngle, double period) const {
 }
 
 void GaborBank::buildKernel(double ridgeAngle, double period, float* taps) const {
-    const double alongX = std::cos(ridgeAngle);
-    const double alongY = std::sin(ridgeAngle);
+    const double alongX = exact::cos(ridgeAngle);
+    const double alongY = exact::sin(ridgeAngle);
     double envelope[kTaps] = {};
     double across[kTaps] = {};
     double envelopeSum = 0.0;
@@ -49,11 +51,11 @@ void GaborBank::buildKernel(double ridgeAngle, double period, float* taps) const
             const int t = (v + kRadius) * kRowStride + (u + kRadius);
             const double a = u * alongX + v * alongY;
             const double b = -u * alongY + v * alongX;
-            envelope[t] = std::exp(
+            envelope[t] = exact::exp(
                 -0.5 * (a * a / (kSigmaAlong * kSigmaAlong) + b * b / (kSigmaAcross * kSigmaAcross)));
             across[t] = b;
             envelopeSum += envelope[t];
-            kernelSum += envelope[t] * std::cos(2.0 * kPi * b / period);
+            kernelSum += envelope[t] * exact::cos(2.0 * kPi * b / period);
         }
     }
     // Remove the kernel's mean so that flat regions give no response, then
@@ -62,7 +64,7 @@ void GaborBank::buildKernel(double ridgeAngle, double period, float* taps) const
     double waveGain = 0.0;
     double values[kTaps] = {};
     for (int t = 0; t < kTaps; ++t) {
-        const double wave = std::cos(2.0 * kPi * across[t] / period);
+        const double wave = exact::cos(2.0 * kPi * across[t] / period);
         values[t] = envelope[t] * (wave - dc);
         waveGain += values[t] * wave;
     }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "coarse_field.h"
+#include "exact_math.h"
 #include "random_stream.h"
 #include "sensor_geometry.h"
 
@@ -25,7 +26,8 @@ PlacementPlan planPlacement(RandomStream& random, const CaptureConditions& condi
     // Some placements are careless: the finger lands far off, turned, and slides
     // as it presses, as in unsupervised collections where a few captures lie far
     // from the rest (FVC2004 asked its volunteers for such captures on purpose).
-    const double spread = random.chance(0.25) ? 2.5 : 1.0;
+    // The draw is made at every difficulty, so the stream stays aligned.
+    const double spread = random.chance(conditions.carelessShare) ? 2.5 : 1.0;
     placement.shiftX = random.boundedNormal(0.0, spread * conditions.shiftDeviation, conditions.shiftLimit);
     // A finger goes onto the sensor more or less deep along its own axis: the
     // vertical spread is larger than the sideways one.
@@ -59,8 +61,8 @@ ContactPlan planContact(RandomStream& random, const CaptureConditions& condition
     contact.tiltY = random.boundedNormal(0.0, 0.8 * conditions.tiltDeviation, 2.0 * conditions.tiltDeviation);
     const double direction = random.uniform(0.0, 6.283185307179586);
     const double distance = random.uniform(40.0, 120.0);
-    contact.textureOffsetX = distance * std::cos(direction);
-    contact.textureOffsetY = distance * std::sin(direction);
+    contact.textureOffsetX = distance * exact::cos(direction);
+    contact.textureOffsetY = distance * exact::sin(direction);
     contact.noiseDeviation = random.uniform(conditions.lowestNoise, conditions.highestNoise);
     contact.background = random.uniform(226.0, 244.0);
     contact.ridgeGray = random.uniform(35.0, 80.0);
@@ -113,10 +115,10 @@ class SensorMapping {
   public:
     SensorMapping(const ImpressionPlan& plan, const MasterPrint& master)
         : p_(plan.placement),
-          cos_(std::cos(p_.rotation)),
-          sin_(std::sin(p_.rotation)),
-          slipCos_(std::cos(p_.slipRotation)),
-          slipSin_(std::sin(p_.slipRotation)),
+          cos_(exact::cos(p_.rotation)),
+          sin_(exact::sin(p_.rotation)),
+          slipCos_(exact::cos(p_.slipRotation)),
+          slipSin_(exact::sin(p_.slipRotation)),
           originX_(master.centreX + p_.shiftX),
           originY_(master.centreY + p_.shiftY),
           stretch_(makeStretch(p_.stretchKey)) {}

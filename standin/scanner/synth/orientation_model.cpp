@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "exact_math.h"
+
 namespace fpsynth {
 namespace {
 
@@ -15,17 +17,23 @@ SingularPoint makePoint(RandomStream& random, double x, double y) {
     SingularPoint point;
     point.x = x;
     point.y = y;
-    // The correction b sin(2 alpha) leaves the four axis directions alone, so
-    // the flow far from the singular points stays level; |b| < 1/2 keeps the
-    // corrected angle monotonic, so the point keeps its index.
-    point.bend = random.uniform(-0.45, 0.45);
+    // The correction b sin(2 alpha) + c sin(4 alpha) leaves the four axis
+    // directions alone, so the flow far from the singular points stays level;
+    // 2|b| + 4|c| < 1 keeps the corrected angle monotonic, so the point keeps
+    // its index. The second term rounds or narrows a loop's head: real loops
+    // differ there far more than a one-term correction can show.
+    point.bend = random.uniform(-0.4, 0.4);
+    const double room = (0.9 - 2.0 * std::fabs(point.bend)) / 4.0;
+    point.squeeze = random.uniform(-room, room);
     return point;
 }
 
 // Angle of (x, y) as seen from the point, in mathematical orientation (y up), bent.
 double bentAngle(const SingularPoint& point, double x, double y) {
-    const double alpha = std::atan2(point.y - y, x - point.x);
-    return alpha + point.bend * std::sin(2.0 * alpha);
+    const double alpha = exact::atan2(point.y - y, x - point.x);
+    double sine, cosine;
+    exact::sinCos(2.0 * alpha, sine, cosine);
+    return alpha + point.bend * sine + point.squeeze * (2.0 * sine * cosine);
 }
 
 }  // namespace
@@ -80,32 +88,36 @@ void OrientationModel::placeSingularPoints(RandomStream& random, double centreX,
             break;
         case PatternClass::TentedArch:
             cores_.push_back(makePoint(random, coreX, coreY));
-            deltas_.push_back(
-                makePoint(random, coreX + random.normal(0.0, 6.0), coreY + random.uniform(45.0, 75.0)));
+            addDelta(random, coreX + random.normal(0.0, 6.0), coreY, 45.0, 75.0);
             break;
         case PatternClass::LeftLoop:
         case PatternClass::RightLoop: {
             // The delta sits on the side opposite to the loop's opening.
             const double side = pattern_ == PatternClass::LeftLoop ? 1.0 : -1.0;
             cores_.push_back(makePoint(random, coreX, coreY));
-            deltas_.push_back(makePoint(random, coreX + side * random.uniform(40.0, 130.0),
-                                        coreY + random.uniform(60.0, 170.0)));
+            addDelta(random, coreX + side * random.uniform(40.0, 130.0), coreY, 60.0, 170.0);
             break;
         }
         case PatternClass::Whorl: {
             const double tilt = random.normal(0.0, 0.35);
             const double spread = random.uniform(10.0, 42.0);
             cores_.push_back(
-                makePoint(random, coreX - spread * std::sin(tilt), coreY - spread * std::cos(tilt)));
+                makePoint(random, coreX - spread * exact::sin(tilt), coreY - spread * exact::cos(tilt)));
             cores_.push_back(
-                makePoint(random, coreX + spread * std::sin(tilt), coreY + spread * std::cos(tilt)));
-            deltas_.push_back(
-                makePoint(random, coreX - random.uniform(70.0, 140.0), coreY + random.uniform(60.0, 150.0)));
-            deltas_.push_back(
-                makePoint(random, coreX + random.uniform(70.0, 140.0), coreY + random.uniform(60.0, 150.0)));
+                makePoint(random, coreX + spread * exact::sin(tilt), coreY + spread * exact::cos(tilt)));
+            addDelta(random, coreX - random.uniform(70.0, 140.0), coreY, 60.0, 150.0);
+            addDelta(random, coreX + random.uniform(70.0, 140.0), coreY, 60.0, 150.0);
             break;
         }
     }
+}
+
+void OrientationModel::addDelta(RandomStream& random, double x, double coreY, double lowestDrop,
+                                double highestDrop) {
+    // One draw per statement: the order in which a call's arguments are
+    // evaluated differs between compilers and targets, the images must not.
+    const double y = coreY + random.uniform(lowestDrop, highestDrop);
+    deltas_.push_back(makePoint(random, x, y));
 }
 
 double OrientationModel::zeroPoleAngle(double x, double y) const {
@@ -120,9 +132,9 @@ double OrientationModel::archAngle(double x, double y) const {
     // Ridges follow humps y = c - h exp(-u^2 / 2) with u = (x - centre) / width;
     // the hump flattens towards the bottom of the finger.
     const double u = (x - archCentreX_) / archWidth_;
-    const double flatten = 1.0 / (1.0 + std::exp((y - archCentreY_) / 45.0));
-    const double slope = archSteepness_ * flatten * u * std::exp(-0.5 * u * u);
-    return std::atan(slope);
+    const double flatten = 1.0 / (1.0 + exact::exp((y - archCentreY_) / 45.0));
+    const double slope = archSteepness_ * flatten * u * exact::exp(-0.5 * u * u);
+    return exact::atan(slope);
 }
 
 double OrientationModel::leanTowardsFingertip(double x, double y, double angle) const {
@@ -134,11 +146,11 @@ double OrientationModel::leanTowardsFingertip(double x, double y, double angle) 
     // Tangent of the ellipse through (x, y) around the fingertip's centre.
     const double gradientX = (x - tipX_) / (kTipHalfWidth * kTipHalfWidth);
     const double gradientY = (y - tipY_) / (kTipHalfHeight * kTipHalfHeight);
-    const double outline = std::atan2(gradientX, -gradientY);
+    const double outline = exact::atan2(gradientX, -gradientY);
     // Orientations are axial: average them as doubled angles.
-    const double c = (1.0 - weight) * std::cos(2.0 * angle) + weight * std::cos(2.0 * outline);
-    const double s = (1.0 - weight) * std::sin(2.0 * angle) + weight * std::sin(2.0 * outline);
-    return 0.5 * std::atan2(s, c);
+    const double c = (1.0 - weight) * exact::cos(2.0 * angle) + weight * exact::cos(2.0 * outline);
+    const double s = (1.0 - weight) * exact::sin(2.0 * angle) + weight * exact::sin(2.0 * outline);
+    return 0.5 * exact::atan2(s, c);
 }
 
 double OrientationModel::angleAt(double x, double y) const {

@@ -25,8 +25,9 @@ const char* patternClassName(PatternClass pattern);
 struct SingularPoint {
     double x = 0.0;
     double y = 0.0;
-    // Coefficient b of the angular correction alpha + b sin(2 alpha).
+    // Coefficients b, c of the angular correction alpha + b sin(2 alpha) + c sin(4 alpha).
     double bend = 0.0;
+    double squeeze = 0.0;
 };
 
 class OrientationModel {
@@ -45,6 +46,8 @@ class OrientationModel {
   private:
     static PatternClass drawPattern(RandomStream& random);
     void placeSingularPoints(RandomStream& random, double centreX, double centreY);
+    // A delta at x, lowestDrop to highestDrop pixels below the core.
+    void addDelta(RandomStream& random, double x, double coreY, double lowestDrop, double highestDrop);
     double zeroPoleAngle(double x, double y) const;
     double archAngle(double x, double y) const;
     double leanTowardsFingertip(double x, double y, double angle) const;

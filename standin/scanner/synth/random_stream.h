@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "exact_math.h"
+
 namespace fpsynth {
 
 // Mixes a 64-bit value into a well-distributed one (splitmix64 finaliser).
@@ -62,7 +64,7 @@ class RandomStream {
     double normal() {
         const double u1 = 1.0 - uniform();  // (0, 1], keeps the logarithm finite
         const double u2 = uniform();
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * u2);
+        return std::sqrt(-2.0 * exact::log(u1)) * exact::cos(6.283185307179586 * u2);
     }
     double normal(double mean, double deviation) { return mean + deviation * normal(); }
     // Normal draw limited to mean +- limit: placement ranges of real captures are bounded.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "exact_math.h"
+
 namespace fpsynth {
 namespace {
 
@@ -46,8 +48,8 @@ Mark drawMark(RandomStream& random, double centreX, double centreY, double angle
     Mark mark;
     mark.x = centreX + random.normal(0.0, 70.0);
     mark.y = centreY + random.normal(20.0, 90.0);
-    mark.cosine = std::cos(angle);
-    mark.sine = std::sin(angle);
+    mark.cosine = exact::cos(angle);
+    mark.sine = exact::sin(angle);
     mark.halfLength = 0.5 * length;
     mark.bow = random.normal(0.0, 0.002);
     mark.halfWidth = halfWidth;
@@ -62,15 +64,14 @@ void paintSkinMarks(RandomStream& random, FloatPlane& ridges, double centreX, do
     const int creases = static_cast<int>(9.0 * spread * spread);
     for (int i = 0; i < creases; ++i) {
         const double angle = random.boundedNormal(0.0, 25.0, 80.0) * kDegree;
-        paint(
-            drawMark(random, centreX, centreY, angle, random.uniform(25.0, 150.0), random.uniform(0.6, 2.2)),
-            ridges);
+        // One draw per statement: argument evaluation order differs between targets.
+        const double length = random.uniform(25.0, 150.0);
+        paint(drawMark(random, centreX, centreY, angle, length, random.uniform(0.6, 2.2)), ridges);
     }
     if (random.chance(0.1)) {
         const double angle = random.uniform(0.0, 180.0) * kDegree;
-        paint(
-            drawMark(random, centreX, centreY, angle, random.uniform(40.0, 140.0), random.uniform(2.5, 5.0)),
-            ridges);
+        const double length = random.uniform(40.0, 140.0);
+        paint(drawMark(random, centreX, centreY, angle, length, random.uniform(2.5, 5.0)), ridges);
     }
 }
 

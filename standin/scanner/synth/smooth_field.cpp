@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "exact_math.h"
+
 namespace fpsynth {
 
 SmoothField::SmoothField(RandomStream& random, double minWavelength, double maxWavelength) {
@@ -9,8 +11,8 @@ SmoothField::SmoothField(RandomStream& random, double minWavelength, double maxW
     for (Wave& wave : waves_) {
         const double direction = random.uniform(0.0, 3.141592653589793);
         const double wavenumber = 6.283185307179586 / random.uniform(minWavelength, maxWavelength);
-        wave.kx = wavenumber * std::cos(direction);
-        wave.ky = wavenumber * std::sin(direction);
+        wave.kx = wavenumber * exact::cos(direction);
+        wave.ky = wavenumber * exact::sin(direction);
         wave.phase = random.uniform(0.0, 6.283185307179586);
         wave.weight = random.uniform(0.5, 1.0);
         weightSum += wave.weight;
@@ -22,7 +24,7 @@ SmoothField::SmoothField(RandomStream& random, double minWavelength, double maxW
 
 double SmoothField::at(double x, double y) const {
     double value = 0.0;
-    for (const Wave& wave : waves_) value += wave.weight * std::cos(wave.kx * x + wave.ky * y + wave.phase);
+    for (const Wave& wave : waves_) value += wave.weight * exact::cos(wave.kx * x + wave.ky * y + wave.phase);
     return value;
 }
 

@@ -1,0 +1,73 @@
+// The same finger, seed, impression and difficulty give the same image on
+// every platform: the digests below are checked by the native test run and by
+// the AArch64 cross build's run under qemu alike, so a board's capture can be
+// reproduced on a workstation bit for bit.
+#include <gtest/gtest.h>
+
+#include <cinttypes>
+#include <cmath>
+#include <cstdio>
+
+#include "exact_math.h"
+#include "synthetic_fingers.h"
+
+namespace {
+
+using fpsynth::Difficulty;
+
+std::uint64_t fnv1a(const std::vector<std::uint8_t>& bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (std::uint8_t byte : bytes) hash = (hash ^ byte) * 0x100000001b3ULL;
+    return hash;
+}
+
+struct Expected {
+    std::uint64_t seed;
+    int finger;
+    int impression;
+    Difficulty difficulty;
+    std::uint64_t digest;
+};
+
+// Each difficulty appears; the last finger is the largest number the scanner takes.
+const Expected kImages[] = {
+    {0, 1, 1, Difficulty::Typical, 0x77d15e33dadac08cULL},
+    {0, 1, 2, Difficulty::Typical, 0x3801187a5428c021ULL},
+    {7, 3, 1, Difficulty::Easy, 0x9619648ebb141d41ULL},
+    {2024, 42, 5, Difficulty::Hard, 0x96d275e7048a4366ULL},
+    {123456789, 1000000, 8, Difficulty::Typical, 0x211ec95c5ab8aadeULL},
+};
+
+TEST(PlatformIndependence, ImagesHaveTheirRecordedDigests) {
+    fpsynth::SyntheticFingers fingers;
+    for (const Expected& image : kImages) {
+        const std::uint64_t digest =
+            fnv1a(fingers.impression({image.seed, image.finger}, image.impression, image.difficulty).values);
+        char text[19];
+        std::snprintf(text, sizeof text, "0x%016" PRIx64, digest);
+        EXPECT_EQ(digest, image.digest)
+            << "seed " << image.seed << " finger " << image.finger << " impression " << image.impression
+            << " " << fpsynth::difficultyName(image.difficulty) << ": " << text;
+    }
+}
+
+TEST(ExactMath, AgreesWithTheMathLibrary) {
+    for (double x = -60.0; x < 60.0; x += 0.0123) {
+        ASSERT_NEAR(fpsynth::exact::sin(x), std::sin(x), 1e-15) << x;
+        ASSERT_NEAR(fpsynth::exact::cos(x), std::cos(x), 1e-15) << x;
+        ASSERT_NEAR(fpsynth::exact::atan(x), std::atan(x), 1e-15) << x;
+        ASSERT_NEAR(fpsynth::exact::atan2(x, 2.0 - 0.1 * x), std::atan2(x, 2.0 - 0.1 * x), 1e-15) << x;
+        if (x < 30.0) {
+            ASSERT_NEAR(fpsynth::exact::exp(x) / std::exp(x), 1.0, 1e-15) << x;
+        }
+        if (x > 0.0) {
+            ASSERT_NEAR(fpsynth::exact::log(x), std::log(x), 1e-14) << x;
+        }
+    }
+    EXPECT_EQ(fpsynth::exact::atan2(0.0, -1.0), 3.141592653589793);
+    EXPECT_EQ(fpsynth::exact::atan2(-1.0, 0.0), -1.5707963267948966);
+    EXPECT_EQ(fpsynth::exact::exp(-1000.0), 0.0);
+    EXPECT_NEAR(fpsynth::exact::log(1e-300), std::log(1e-300), 1e-12);
+}
+
+}  // namespace
