@@ -16,10 +16,13 @@ void* dllHandle = nullptr;
 std::string openFailure;
 
 // One function-pointer type per entry point, its name with a p prefix.
+// The rows pass types and parameter lists, which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define TERVO_FP_ENTRY(name, parameters, arguments)                                                      \
     static_assert(std::is_same_v<decltype(&name), int(*) parameters>, #name " differs from its header"); \
     using p##name = decltype(&name);
 #define TERVO_FP_LIFECYCLE TERVO_FP_ENTRY
+// NOLINTEND(bugprone-macro-parentheses)
 #include "fp_entries.def"
 #undef TERVO_FP_LIFECYCLE
 #undef TERVO_FP_ENTRY
@@ -35,12 +38,15 @@ bool openLibrary() {
 
 // Every entry point but FP_End: open, look the symbol of its own name up and
 // call it with the caller's arguments.
+// The rows pass types and parameter lists, which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define TERVO_FP_ENTRY(name, parameters, arguments)                                      \
     int name parameters {                                                                \
         if (!openLibrary()) return kLibraryMissing;                                      \
         return loader::resolve<p##name, kEntryPointMissing>(dllHandle, #name) arguments; \
     }
 #define TERVO_FP_LIFECYCLE(name, parameters, arguments)
+// NOLINTEND(bugprone-macro-parentheses)
 #include "fp_entries.def"
 #undef TERVO_FP_LIFECYCLE
 #undef TERVO_FP_ENTRY

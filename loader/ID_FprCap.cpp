@@ -43,6 +43,8 @@ int LIVESCAN_Close() {
 
 // Every other entry point: its pointer type declared inside it, the symbol of
 // its own name looked up on every call.
+// The rows pass types and parameter lists, which parentheses would break.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define TERVO_LIVESCAN_LIFECYCLE(name, type, parameters, arguments) \
     static_assert(std::is_same_v<decltype(&name), int(*) parameters>, #name " differs from its header");
 #define TERVO_LIVESCAN_ENTRY(name, type, parameters, arguments)        \
@@ -51,6 +53,7 @@ int LIVESCAN_Close() {
         using type = decltype(&name);                                  \
         return loader::resolve<type, kNotOpen>(hDll, #name) arguments; \
     }
+// NOLINTEND(bugprone-macro-parentheses)
 #include "livescan_entries.def"
 #undef TERVO_LIVESCAN_ENTRY
 #undef TERVO_LIVESCAN_LIFECYCLE
