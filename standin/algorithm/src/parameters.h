@@ -1,0 +1,37 @@
+// Every tuned number of the algorithm, one line each: its unit and why it has this value. How each
+// was measured is in doc/experiments.md. Layout facts (template offsets, image size) stay with the
+// code that reads them.
+#ifndef TERVO_FPR_PARAMETERS_H
+#define TERVO_FPR_PARAMETERS_H
+
+namespace tervo::fpr {
+
+// Matcher: candidate alignments.
+constexpr int kCandidates = 16;              // descriptor pairs; each is a possible alignment
+constexpr int kConsolidations = 6;           // alignments paired, best-supported first; more cost, no gain
+constexpr int kMinAgreeing = 1;              // votes; past the first, an alignment needs someone's agreement
+constexpr float kAgreementDistance = 20.0F;  // pixels; two anchor pairs this close agree on an alignment
+constexpr int kMinPaired = 3;                // pairs; fewer is a chance match, similarity 0
+constexpr int kRefitMinPaired = 5;           // pairs; four are common by chance, so refitting starts at five
+constexpr int kElasticMinPaired = 4;         // pairs; the winner is extended elastically from here on
+
+// Matcher: pairing bounds.
+constexpr int kPairAngleTolerance = 22;  // steps of 256 per turn (31 degrees); short-trace directions scatter
+constexpr float kBaseTolerance = 6.0F;   // pixels at the anchor, where the alignment is exact
+constexpr float kToleranceGrowth = 0.05F;  // pixels per pixel from the anchor; skin stretches with distance
+constexpr float kMaxTolerance = 15.0F;     // pixels; wider bounds pair mostly chance minutiae
+constexpr float kTypeMismatchWeight = 0.75F;  // of a pair; endings and bifurcations swap often, not always
+constexpr float kEdgeDiscount = 0.5F;         // of a pair at both bounds' edge; chance pairs crowd the edge
+constexpr float kElasticTolerance = 8.0F;     // pixels around the corrected position; tight against chance
+constexpr float kElasticSpread = 20.0F;  // pixels; pairs nearer than this weigh alike in the local correction
+
+// Matcher: score.
+constexpr float kShrinkage = 10.0F;    // minutiae; keeps a few pairs in a tiny overlap from scoring high
+constexpr float kVoteWeight = 0.08F;   // of the score per vote; genuine pairs gather votes, impostors scatter
+constexpr int kMaxVotes = 6;           // votes; caps what crowded chance agreement can add
+constexpr float kThreshold = 0.0828F;  // raw score mapped to 0.6; 3 % above generated impostors at FMR 1e-4
+constexpr float kFullMatch = 0.65F;    // raw score mapped to 1; a 25-minutia template against itself
+
+}  // namespace tervo::fpr
+
+#endif  // TERVO_FPR_PARAMETERS_H
