@@ -3,23 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "parameters.h"
+
 namespace tervo::fpr {
 namespace {
 
 constexpr float kPi = 3.14159265358979F;
-constexpr int kBorderMargin = 12;  // pixels kept clear of the foreground edge
-constexpr float kMinMinutiaCoherence = 0.2F;
-constexpr int kDirectionSteps = 10;  // skeleton steps traced to read a minutia's direction
-// A ridge broken by a pore, a crease or a wet smear leaves two endings that face each other along the
-// ridge flow. Requiring the second ending to lie straight ahead of the first, little to the side,
-// lets the gap span several periods without taking real endings on neighbouring ridges with it.
-constexpr float kBrokenRidgeGap = 3.0F;     // periods
-constexpr float kBrokenRidgeOffset = 0.6F;  // periods to the side of either ending's line
-constexpr float kFacingAngle = 0.7F * kPi;  // directions at least this far apart
-// Where false minutiae are left, they come in groups; an isolated minutia is the one found again in
-// another impression. Reliability is divided by 1 + kCrowdPenalty per neighbour within kCrowdRadius.
-constexpr float kCrowdRadius = 16.0F;
-constexpr float kCrowdPenalty = 0.3F;
 constexpr int kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int kDy[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 

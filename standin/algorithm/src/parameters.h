@@ -32,6 +32,21 @@ constexpr int kMaxVotes = 6;           // votes; caps what crowded chance agreem
 constexpr float kThreshold = 0.0828F;  // raw score mapped to 0.6; 3 % above generated impostors at FMR 1e-4
 constexpr float kFullMatch = 0.65F;    // raw score mapped to 1; a 25-minutia template against itself
 
+// Minutiae.
+constexpr int kBorderMargin = 12;  // pixels kept clear of the foreground edge, ridges end falsely there
+constexpr float kMinMinutiaCoherence = 0.2F;  // orientation coherence; below it the flow is noise, not ridges
+constexpr int kDirectionSteps = 10;           // skeleton steps traced to read a minutia's direction
+constexpr float kBrokenRidgeGap = 3.0F;       // periods; two facing endings this close are one broken ridge
+constexpr float kBrokenRidgeOffset = 0.6F;    // periods off an ending's line; spares neighbour ridges
+constexpr float kFacingAngle = 0.7F * 3.14159265358979F;  // radians; endings this far apart face each other
+constexpr float kCrowdRadius = 16.0F;  // pixels; false minutiae come in groups, true ones alone
+constexpr float kCrowdPenalty = 0.3F;  // reliability divisor step per neighbour within kCrowdRadius
+
+// Quality: the figures at which each factor is full.
+constexpr float kFullArea = 0.40F;      // share of the window a complete impression covers
+constexpr float kFullContrast = 45.0F;  // gray-level deviation of a well-inked block
+constexpr float kFullClarity = 0.55F;   // profile variance share of a clean block
+
 }  // namespace tervo::fpr
 
 #endif  // TERVO_FPR_PARAMETERS_H
