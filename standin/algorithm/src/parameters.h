@@ -39,8 +39,12 @@ constexpr int kDirectionSteps = 10;           // skeleton steps traced to read a
 constexpr float kBrokenRidgeGap = 3.0F;       // periods; two facing endings this close are one broken ridge
 constexpr float kBrokenRidgeOffset = 0.6F;    // periods off an ending's line; spares neighbour ridges
 constexpr float kFacingAngle = 0.7F * 3.14159265358979F;  // radians; endings this far apart face each other
-constexpr float kCrowdRadius = 16.0F;  // pixels; false minutiae come in groups, true ones alone
-constexpr float kCrowdPenalty = 0.3F;  // reliability divisor step per neighbour within kCrowdRadius
+constexpr float kShortRidgeMin = 8.0F;      // pixels; a branch reaching a minutia sooner is a spur or bridge
+constexpr float kShortRidgePeriods = 1.3F;  // periods; the short-ridge bound grows with the ridge period
+constexpr float kClusterRadius = 10.0F;     // pixels; no real print packs four minutiae this close
+constexpr int kMaxClusterNeighbours = 3;    // candidates within kClusterRadius that mark a noise cluster
+constexpr float kCrowdRadius = 16.0F;       // pixels; false minutiae come in groups, true ones alone
+constexpr float kCrowdPenalty = 0.3F;       // reliability divisor step per neighbour within kCrowdRadius
 
 // Quality: the figures at which each factor is full.
 constexpr float kFullArea = 0.40F;      // share of the window a complete impression covers
