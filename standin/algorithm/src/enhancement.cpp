@@ -6,17 +6,15 @@
 #include <cstring>
 
 #include "lanes.h"
+#include "parameters.h"
 
 namespace tervo::fpr {
 namespace {
 
 constexpr float kPi = 3.14159265358979F;
-constexpr int kAngleSteps = 24;
 constexpr int kPeriodMin = 4, kPeriodMax = 18;  // whole-pixel periods in the bank
 constexpr int kPeriodSteps = kPeriodMax - kPeriodMin + 1;
-constexpr int kRadius = 5;
 constexpr int kSide = 2 * kRadius + 1;
-constexpr int kChoiceStep = 4;  // kernel choice is interpolated on a 4x4-pixel grid
 
 struct Kernel {
     float taps[kSide][kSide];

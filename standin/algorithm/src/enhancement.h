@@ -6,16 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "parameters.h"
 #include "ridge_fields.h"
 
 namespace tervo::fpr {
 
 // Ridge map of the image: 1 on ridge pixels inside the foreground, 0 elsewhere; top row first.
 std::vector<std::uint8_t> enhanceAndBinarise(const Pixels& pixels, const RidgeFields& fields);
-
-// A valley region smaller than this, enclosed by ridge, is a pore or a speck of ridge that binarised
-// light, not a valley: left open it would thin into a small loop with two false bifurcations.
-constexpr int kMaxHoleArea = 24;
 
 // Turns every 4-connected valley region of fewer than kMaxHoleArea pixels of a kWidth x kHeight
 // ridge map into ridge. A shorter map is read as its first rows.

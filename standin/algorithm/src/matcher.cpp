@@ -9,55 +9,14 @@
 #include "anchor_counts.h"
 #include "foreground_count.h"
 #include "lanes.h"
+#include "parameters.h"
 
 namespace tervo::fpr {
 namespace {
 
 constexpr float kTwoPi = 6.28318530717959F;
-constexpr int kCandidates = 16;  // best descriptor pairs, each a possible alignment
-// Alignments consolidated, the best-supported first. The later ones mostly anchor in the same region
-// as the first, but on other minutiae, and on stretched skin another anchor fits another part of the
-// print better. Past six, with the support factor below, they no longer lowered the FVC error rates
-// and cost a fifth of the matching time.
-constexpr int kConsolidations = 6;
-constexpr int kMinAgreeing = 1;  // past the first, only alignments some other candidate agrees with
-constexpr float kAgreementDistance = 20.0F;  // pixels; two anchor pairs agree on an alignment
-constexpr int kMinPaired = 3;
-// An anchor whose own alignment pairs fewer minutiae than this is almost always a chance descriptor
-// match; re-fitting it costs a second pairing. Four pairs are common by chance between two different
-// fingers (a third of impostor alignments reached it); with the support factor below, refitting only
-// from five on left the FVC error rates where they were.
-constexpr int kRefitMinPaired = 5;
-constexpr int kElasticMinPaired = 4;  // the winner is extended from four pairs on (see kElasticTolerance)
-
-// Steps of 256 per turn, 31 degrees: directions read from short traces on real, distorted prints
-// scatter by more than 22.5 degrees between impressions.
-constexpr int kPairAngleTolerance = 22;
-constexpr float kBaseTolerance = 6.0F;     // pixels at the anchor
-constexpr float kToleranceGrowth = 0.05F;  // extra pixels per pixel of distance from the anchor
-constexpr float kMaxTolerance = 15.0F;
 static_assert(kMaxTolerance <= kNearbyReach, "the nearby sets must hold every pairing candidate");
-constexpr float kTypeMismatchWeight = 0.75F;  // endings and bifurcations swap often, not always
-// A pair at the edge of both the position and the direction tolerance counts this much less than an
-// exact one. The chance pairs of two different fingers fall anywhere in the tolerance disc, most of
-// them far out (the disc's area grows with its radius); a finger's true pairs crowd its centre.
-constexpr float kEdgeDiscount = 0.5F;
-// Skin does not stretch rigidly: after the best rigid pairing, each unpaired minutia is moved by the
-// misfit of the pairs around it (weighted by 1 / (d^2 + spread^2)) and paired within a tighter bound,
-// which finds the true pairs in a stretched region without opening the wide bound to chance.
-constexpr float kElasticTolerance = 8.0F;  // pixels around the locally corrected position
-constexpr float kElasticSpread = 20.0F;    // pixels; below it, near pairs weigh alike
 static_assert(kElasticTolerance <= kNearbyReach, "the nearby sets must hold every pairing candidate");
-// The shrinkage term keeps a handful of pairs in a tiny overlap from looking like a full match: chance
-// pairings are common when only a few minutiae are in play.
-constexpr float kShrinkage = 10.0F;
-// Alignment support: how many other candidate pairs agree with the best-supported one, a Hough-like
-// vote that the pairing itself does not see. Each vote, up to kMaxVotes, raises the score by
-// kVoteWeight of itself; genuine pairs gather several votes, impostors' candidates scatter. Over the
-// FVC sets and shifts of 0 to 3 pixels this lowered the mean EER of DB1 by about a third of a point
-// and those of the other three by up to a tenth, which paid for the cheaper settings around it.
-constexpr float kVoteWeight = 0.08F;
-constexpr int kMaxVotes = 6;
 
 struct Trigonometry {
     static constexpr float kFixedUnit = 4096.0F;
@@ -610,13 +569,7 @@ int rankBySupport(const PreparedTemplate& a, const PreparedTemplate& b,
 
 float calibrateSimilarity(float raw, int paired) {
     if (paired < kMinPaired) return 0.0F;
-    // Piecewise linear. kThreshold becomes the verification threshold 0.6: it lies 3 % above the raw
-    // score that one impostor pair in 10,000 reaches on generated prints of typical capture conditions
-    // (0.080 over all pairs of 100 fingers x 8), whose impostors score higher than real prints' (0.065
-    // over the FVC2004 B-sets at four grid shifts). A raw score of kFullMatch, about what a template of
-    // 25 or more minutiae with full support scores against itself, becomes 1.
-    constexpr float kThreshold = 0.0828F;
-    constexpr float kFullMatch = 0.65F;
+    // Piecewise linear: kThreshold becomes the verification threshold 0.6, kFullMatch becomes 1.
     const float s = raw < kThreshold ? 0.6F * raw / kThreshold
                                      : 0.6F + 0.4F * (raw - kThreshold) / (kFullMatch - kThreshold);
     return std::clamp(s, 0.0F, 1.0F);

@@ -3,23 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "parameters.h"
+
 namespace tervo::fpr {
 namespace {
 
 constexpr float kPi = 3.14159265358979F;
-constexpr int kBorderMargin = 12;  // pixels kept clear of the foreground edge
-constexpr float kMinMinutiaCoherence = 0.2F;
-constexpr int kDirectionSteps = 10;  // skeleton steps traced to read a minutia's direction
-// A ridge broken by a pore, a crease or a wet smear leaves two endings that face each other along the
-// ridge flow. Requiring the second ending to lie straight ahead of the first, little to the side,
-// lets the gap span several periods without taking real endings on neighbouring ridges with it.
-constexpr float kBrokenRidgeGap = 3.0F;     // periods
-constexpr float kBrokenRidgeOffset = 0.6F;  // periods to the side of either ending's line
-constexpr float kFacingAngle = 0.7F * kPi;  // directions at least this far apart
-// Where false minutiae are left, they come in groups; an isolated minutia is the one found again in
-// another impression. Reliability is divided by 1 + kCrowdPenalty per neighbour within kCrowdRadius.
-constexpr float kCrowdRadius = 16.0F;
-constexpr float kCrowdPenalty = 0.3F;
 constexpr int kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int kDy[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 
@@ -219,11 +208,8 @@ int neighboursOf(const std::vector<Candidate>& c, std::size_t i) {
     return n;
 }
 
-}  // namespace
-
-std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, const RidgeFields& f) {
-    const SkeletonView view(skeleton);
-    const std::vector<std::uint8_t> interior = interiorMask(f);
+// Stage 1: every skeleton pixel with one or three branches is a candidate.
+std::vector<Candidate> findCandidates(const std::vector<std::uint8_t>& skeleton, const SkeletonView& view) {
     std::vector<Candidate> candidates;
     for (int y = 1; y < kHeight - 1; ++y) {
         for (int x = 1; x < kWidth - 1; ++x) {
@@ -237,49 +223,57 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
             candidates.push_back(c);
         }
     }
-    // Everything is judged on the full candidate list before anything is dropped, so that both members
-    // of a false pair are found.
-    std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        Candidate& c = candidates[i];
-        const int block = f.index(c.m.x / kBlockSize, c.m.y / kBlockSize);
-        const float period = f.period[block];
-        const int shortRidge = static_cast<int>(std::lround(std::max(8.0F, 1.3F * period)));
-        int starts[8][2];
-        const int branches = view.branchStarts(c.m.x, c.m.y, starts);
-        if (c.m.type == MinutiaType::Ending) {
-            const TraceEnd end = trace(view, c.m.x, c.m.y, starts[0][0], starts[0][1], kDirectionSteps);
-            if (end.hitMinutia && end.steps <= shortRidge) removeWithPartner(candidates, i, end.hitIndex);
-            const float traced = std::atan2(float(end.y - c.m.y), float(end.x - c.m.x));
-            c.m.angle = refineAngle(wrapAngle(traced), orientationAt(f, c.m.x, c.m.y));
-        } else {
-            float angles[3];
-            for (int b = 0; b < std::min(branches, 3); ++b) {
-                const TraceEnd end = trace(view, c.m.x, c.m.y, starts[b][0], starts[b][1], kDirectionSteps);
-                if (end.hitMinutia && end.steps <= shortRidge / 2 + 2)
-                    removeWithPartner(candidates, i, end.hitIndex);
-                angles[b] = wrapAngle(std::atan2(float(end.y - c.m.y), float(end.x - c.m.x)));
-            }
-            if (branches != 3) {
-                c.removed = true;
-                continue;
-            }
-            // The two branches closest in angle are the forks; the direction runs between them.
-            int stem = 0;
-            float widest = -1.0F;
-            for (int b = 0; b < 3; ++b) {
-                const float gap = angularDistance(angles[(b + 1) % 3], angles[(b + 2) % 3]);
-                if (widest < 0 || gap < widest) {
-                    widest = gap;
-                    stem = b;
-                }
-            }
-            const float fa = angles[(stem + 1) % 3], fb = angles[(stem + 2) % 3];
-            const float between = std::atan2(std::sin(fa) + std::sin(fb), std::cos(fa) + std::cos(fb));
-            c.m.angle = refineAngle(wrapAngle(between), orientationAt(f, c.m.x, c.m.y));
+    return candidates;
+}
+
+// Stage 2 for one candidate: traces its branches for its direction, and removes it with its partner
+// when a branch reaches another minutia within a short ridge, or alone outside the interior or where
+// the flow is incoherent.
+void directAndScreen(std::vector<Candidate>& candidates, std::size_t i, const SkeletonView& view,
+                     const RidgeFields& f, const std::vector<std::uint8_t>& interior) {
+    Candidate& c = candidates[i];
+    const int block = f.index(c.m.x / kBlockSize, c.m.y / kBlockSize);
+    const float period = f.period[block];
+    const int shortRidge =
+        static_cast<int>(std::lround(std::max(kShortRidgeMin, kShortRidgePeriods * period)));
+    int starts[8][2];
+    const int branches = view.branchStarts(c.m.x, c.m.y, starts);
+    if (c.m.type == MinutiaType::Ending) {
+        const TraceEnd end = trace(view, c.m.x, c.m.y, starts[0][0], starts[0][1], kDirectionSteps);
+        if (end.hitMinutia && end.steps <= shortRidge) removeWithPartner(candidates, i, end.hitIndex);
+        const float traced = std::atan2(float(end.y - c.m.y), float(end.x - c.m.x));
+        c.m.angle = refineAngle(wrapAngle(traced), orientationAt(f, c.m.x, c.m.y));
+    } else {
+        float angles[3];
+        for (int b = 0; b < std::min(branches, 3); ++b) {
+            const TraceEnd end = trace(view, c.m.x, c.m.y, starts[b][0], starts[b][1], kDirectionSteps);
+            if (end.hitMinutia && end.steps <= shortRidge / 2 + 2)
+                removeWithPartner(candidates, i, end.hitIndex);
+            angles[b] = wrapAngle(std::atan2(float(end.y - c.m.y), float(end.x - c.m.x)));
         }
-        if (!interior[c.m.y * kWidth + c.m.x] || f.coherence[block] < kMinMinutiaCoherence) c.removed = true;
+        if (branches != 3) {
+            c.removed = true;
+            return;
+        }
+        // The two branches closest in angle are the forks; the direction runs between them.
+        int stem = 0;
+        float widest = -1.0F;
+        for (int b = 0; b < 3; ++b) {
+            const float gap = angularDistance(angles[(b + 1) % 3], angles[(b + 2) % 3]);
+            if (widest < 0 || gap < widest) {
+                widest = gap;
+                stem = b;
+            }
+        }
+        const float fa = angles[(stem + 1) % 3], fb = angles[(stem + 2) % 3];
+        const float between = std::atan2(std::sin(fa) + std::sin(fb), std::cos(fa) + std::cos(fb));
+        c.m.angle = refineAngle(wrapAngle(between), orientationAt(f, c.m.x, c.m.y));
     }
+    if (!interior[c.m.y * kWidth + c.m.x] || f.coherence[block] < kMinMinutiaCoherence) c.removed = true;
+}
+
+// Stage 3: both endings of a broken ridge go.
+void removeBrokenRidges(std::vector<Candidate>& candidates, const RidgeFields& f) {
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         for (std::size_t j = i + 1; j < candidates.size(); ++j) {
             Candidate &a = candidates[i], &b = candidates[j];
@@ -287,20 +281,30 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
             if (brokenRidge(a.m, b.m, period)) a.removed = b.removed = true;
         }
     }
-    // Dense clusters are noise: no real print packs four minutiae within a short radius.
+}
+
+// Stage 4: candidates within kClusterRadius of each candidate, removed ones included.
+std::vector<int> clusterCounts(const std::vector<Candidate>& candidates) {
     std::vector<int> crowd(candidates.size(), 0);
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         for (std::size_t j = i + 1; j < candidates.size(); ++j) {
-            if (distance(candidates[i].m, candidates[j].m) < 10.0F) {
+            if (distance(candidates[i].m, candidates[j].m) < kClusterRadius) {
                 ++crowd[i];
                 ++crowd[j];
             }
         }
     }
+    return crowd;
+}
+
+// Stage 5: survivors outside clusters, scored by the clearness of their block and how alone they are,
+// the most reliable first.
+std::vector<Minutia> scoreSurvivors(std::vector<Candidate>& candidates, const std::vector<int>& crowd,
+                                    const RidgeFields& f) {
     std::vector<Minutia> result;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         Candidate& c = candidates[i];
-        if (c.removed || crowd[i] >= 3) continue;
+        if (c.removed || crowd[i] >= kMaxClusterNeighbours) continue;
         const int block = f.index(c.m.x / kBlockSize, c.m.y / kBlockSize);
         const float clearness = std::sqrt(f.coherence[block]) * (0.5F + 0.5F * std::sqrt(f.clarity[block]));
         const float score =
@@ -311,6 +315,20 @@ std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, c
     std::stable_sort(result.begin(), result.end(),
                      [](const Minutia& a, const Minutia& b) { return a.reliability > b.reliability; });
     return result;
+}
+
+}  // namespace
+
+std::vector<Minutia> detectMinutiae(const std::vector<std::uint8_t>& skeleton, const RidgeFields& f) {
+    const SkeletonView view(skeleton);
+    const std::vector<std::uint8_t> interior = interiorMask(f);
+    std::vector<Candidate> candidates = findCandidates(skeleton, view);
+    // Every candidate is judged on the full list before any is dropped, so that both members of a
+    // false pair are found.
+    for (std::size_t i = 0; i < candidates.size(); ++i) directAndScreen(candidates, i, view, f, interior);
+    removeBrokenRidges(candidates, f);
+    const std::vector<int> crowd = clusterCounts(candidates);
+    return scoreSurvivors(candidates, crowd, f);
 }
 
 }  // namespace tervo::fpr

@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "parameters.h"
+
 namespace tervo::fpr {
 namespace {
-
-constexpr float kFullArea = 0.40F;      // share of the window a complete impression covers
-constexpr float kFullContrast = 45.0F;  // gray-level deviation of a well-inked block
-constexpr float kFullClarity = 0.55F;   // profile variance share of a clean block
 
 // 1 when the block's own period lies within a quarter of its neighbours' mean, less otherwise.
 float frequencyConsistency(const RidgeFields& f, int bx, int by) {

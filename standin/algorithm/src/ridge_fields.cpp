@@ -7,23 +7,13 @@
 
 #include "block_windows.h"
 #include "lanes.h"
+#include "parameters.h"
 #include "rank_counter.h"
 
 namespace tervo::fpr {
 namespace {
 
 constexpr float kPi = 3.14159265358979F;
-constexpr float kMinContrast = 9.0F;     // gray-level deviation below which a block is flat background
-constexpr float kMinCoherence = 0.18F;   // noise or smudge below this
-constexpr int kStatsRadius = 8;          // 17x17 window for mean and contrast
-constexpr int kGradientRadius = 12;      // 25x25 window for orientation
-constexpr double kSmoothingSigma = 1.0;  // in blocks, for the orientation vectors
-// The period that tunes the filters is the median of the measured periods within this many blocks
-// (88 x 88 pixels): a finger's ridge period changes slowly, while single measurements jump by a
-// quarter and more where pores, creases or filled-in valleys add or hide a profile minimum.
-constexpr int kPeriodMedianRadius = 5;
-constexpr int kMinPeriodSamples = 5;    // fewer measurements nearby: the print's median instead
-constexpr float kTypicalPeriod = 9.0F;  // for a print without a single measured period
 
 // Sobel gradients of one image row from its padded neighbour rows, as the three squared-gradient terms
 // of the least-squares orientation. The outer frame of the image has no gradient.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image_input.h"
+#include "parameters.h"
 
 namespace tervo::fpr {
 
@@ -15,9 +16,6 @@ constexpr int kBlockSize = 8;
 constexpr int kBlocksX = kWidth / kBlockSize;   // 32
 constexpr int kBlocksY = kHeight / kBlockSize;  // 45
 constexpr int kBlockCount = kBlocksX * kBlocksY;
-
-constexpr float kMinPeriod = 4.0F;
-constexpr float kMaxPeriod = 18.0F;
 
 struct RidgeFields {
     std::vector<float> orientation;            // ridge direction in [0, pi), image x right, y down
