@@ -14,14 +14,14 @@ void BM_RealismSurvey(benchmark::State& state) {
     double genuine = 0, impostor = 0, minutiae = 0, period = 0, foreground = 0;
     int genuinePairs = 0, impostorPairs = 0, images = 0;
     for (auto _ : state) {
-        std::vector<fpsynth::MasterPrint> masters;
+        std::vector<tervo::synth::MasterPrint> masters;
         masters.reserve(fingers);
         std::vector<std::vector<printcheck::AnalysedImpression>> analysed(fingers);
         for (int f = 0; f < fingers; ++f) {
-            masters.push_back(fpsynth::generateMasterPrint({0, f + 1}));
+            masters.push_back(tervo::synth::generateMasterPrint({0, f + 1}));
             for (int i = 1; i <= kImpressions; ++i) {
                 analysed[f].push_back(
-                    printcheck::analyse(masters.back(), fpsynth::planImpression({0, f + 1}, i)));
+                    printcheck::analyse(masters.back(), tervo::synth::planImpression({0, f + 1}, i)));
                 minutiae += analysed[f].back().minutiae.size();
                 period += printcheck::medianRidgePeriod(analysed[f].back().image);
                 foreground += printcheck::foregroundShare(analysed[f].back().image);

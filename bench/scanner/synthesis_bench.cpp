@@ -10,7 +10,7 @@ namespace {
 void BM_NewMasterPrint(benchmark::State& state) {
     int finger = 1;
     for (auto _ : state) {
-        fpsynth::MasterPrint master = fpsynth::generateMasterPrint({0, finger++});
+        tervo::synth::MasterPrint master = tervo::synth::generateMasterPrint({0, finger++});
         benchmark::DoNotOptimize(master.ridges.values.data());
     }
     state.SetItemsProcessed(state.iterations());
@@ -19,13 +19,13 @@ BENCHMARK(BM_NewMasterPrint)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The argument is the difficulty: 0 easy, 1 typical, 2 hard.
 void BM_RenderImpression(benchmark::State& state) {
-    const fpsynth::MasterPrint master = fpsynth::generateMasterPrint({0, 1});
-    const auto difficulty = static_cast<fpsynth::Difficulty>(state.range(0));
-    state.SetLabel(fpsynth::difficultyName(difficulty));
+    const tervo::synth::MasterPrint master = tervo::synth::generateMasterPrint({0, 1});
+    const auto difficulty = static_cast<tervo::synth::Difficulty>(state.range(0));
+    state.SetLabel(tervo::synth::difficultyName(difficulty));
     int impression = 1;
     for (auto _ : state) {
-        fpsynth::GrayImage image =
-            fpsynth::renderImpression(master, fpsynth::planImpression({0, 1}, impression++, difficulty));
+        tervo::synth::GrayImage image = tervo::synth::renderImpression(
+            master, tervo::synth::planImpression({0, 1}, impression++, difficulty));
         benchmark::DoNotOptimize(image.values.data());
     }
     state.SetItemsProcessed(state.iterations());

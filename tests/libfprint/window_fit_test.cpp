@@ -10,7 +10,7 @@
 namespace {
 
 using fprint_reader::fitToWindow;
-using fpsynth::GrayImage;
+using tervo::synth::GrayImage;
 
 // value = a + bx * x + by * y at every pixel, rounded: a ramp that any
 // symmetric interpolation or averaging filter must keep.

@@ -5,7 +5,7 @@
 
 #include "device_fixture.h"
 
-namespace scannertest {
+namespace tervo::test {
 namespace {
 
 using ControlTest = DeviceTest;
@@ -142,4 +142,4 @@ TEST_F(ControlTest, LatencyDelaysEachCapture) {
 }
 
 }  // namespace
-}  // namespace scannertest
+}  // namespace tervo::test

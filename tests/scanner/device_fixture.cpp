@@ -4,7 +4,7 @@
 
 #include "synthetic_fingers.h"
 
-namespace scannertest {
+namespace tervo::test {
 
 void clearScannerSettings() {
     for (const char* name :
@@ -40,8 +40,8 @@ std::vector<std::uint8_t> DeviceTest::capture(int expectedResult) {
 }
 
 std::vector<std::uint8_t> DeviceTest::expectedImage(std::uint64_t seed, int finger, int impression) {
-    fpsynth::SyntheticFingers fingers;
+    tervo::synth::SyntheticFingers fingers;
     return fingers.impression({seed, finger}, impression).values;
 }
 
-}  // namespace scannertest
+}  // namespace tervo::test

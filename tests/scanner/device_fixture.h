@@ -13,7 +13,7 @@
 
 extern "C" int LIVESCAN_SetGain(unsigned char gain);
 
-namespace scannertest {
+namespace tervo::test {
 
 constexpr std::size_t kImageBytes = 92160;
 // The console's image buffers are larger than one image.
@@ -38,4 +38,4 @@ class DeviceTest : public ::testing::Test {
     static std::vector<std::uint8_t> expectedImage(std::uint64_t seed, int finger, int impression);
 };
 
-}  // namespace scannertest
+}  // namespace tervo::test

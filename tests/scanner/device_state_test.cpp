@@ -5,7 +5,7 @@
 
 #include "device_fixture.h"
 
-namespace scannertest {
+namespace tervo::test {
 namespace {
 
 using StateTest = DeviceTest;
@@ -217,4 +217,4 @@ TEST_F(StateTest, GainHasARangeAndAPlainName) {
 }
 
 }  // namespace
-}  // namespace scannertest
+}  // namespace tervo::test

@@ -4,7 +4,7 @@
 
 #include "device_fixture.h"
 
-namespace scannertest {
+namespace tervo::test {
 namespace {
 
 using TextTest = DeviceTest;
@@ -106,4 +106,4 @@ TEST_F(TextTest, DescriptionFitsItsBufferWhenOpenAndIsEmptyWhenClosed) {
 }
 
 }  // namespace
-}  // namespace scannertest
+}  // namespace tervo::test

@@ -13,7 +13,7 @@
 
 namespace {
 
-using fpsynth::Difficulty;
+using tervo::synth::Difficulty;
 
 std::uint64_t fnv1a(const std::vector<std::uint8_t>& bytes) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
@@ -39,7 +39,7 @@ const Expected kImages[] = {
 };
 
 TEST(PlatformIndependence, ImagesHaveTheirRecordedDigests) {
-    fpsynth::SyntheticFingers fingers;
+    tervo::synth::SyntheticFingers fingers;
     for (const Expected& image : kImages) {
         const std::uint64_t digest =
             fnv1a(fingers.impression({image.seed, image.finger}, image.impression, image.difficulty).values);
@@ -47,27 +47,27 @@ TEST(PlatformIndependence, ImagesHaveTheirRecordedDigests) {
         std::snprintf(text, sizeof text, "0x%016" PRIx64, digest);
         EXPECT_EQ(digest, image.digest)
             << "seed " << image.seed << " finger " << image.finger << " impression " << image.impression
-            << " " << fpsynth::difficultyName(image.difficulty) << ": " << text;
+            << " " << tervo::synth::difficultyName(image.difficulty) << ": " << text;
     }
 }
 
 TEST(ExactMath, AgreesWithTheMathLibrary) {
     for (double x = -60.0; x < 60.0; x += 0.0123) {
-        ASSERT_NEAR(fpsynth::exact::sin(x), std::sin(x), 1e-15) << x;
-        ASSERT_NEAR(fpsynth::exact::cos(x), std::cos(x), 1e-15) << x;
-        ASSERT_NEAR(fpsynth::exact::atan(x), std::atan(x), 1e-15) << x;
-        ASSERT_NEAR(fpsynth::exact::atan2(x, 2.0 - 0.1 * x), std::atan2(x, 2.0 - 0.1 * x), 1e-15) << x;
+        ASSERT_NEAR(tervo::synth::exact::sin(x), std::sin(x), 1e-15) << x;
+        ASSERT_NEAR(tervo::synth::exact::cos(x), std::cos(x), 1e-15) << x;
+        ASSERT_NEAR(tervo::synth::exact::atan(x), std::atan(x), 1e-15) << x;
+        ASSERT_NEAR(tervo::synth::exact::atan2(x, 2.0 - 0.1 * x), std::atan2(x, 2.0 - 0.1 * x), 1e-15) << x;
         if (x < 30.0) {
-            ASSERT_NEAR(fpsynth::exact::exp(x) / std::exp(x), 1.0, 1e-15) << x;
+            ASSERT_NEAR(tervo::synth::exact::exp(x) / std::exp(x), 1.0, 1e-15) << x;
         }
         if (x > 0.0) {
-            ASSERT_NEAR(fpsynth::exact::log(x), std::log(x), 1e-14) << x;
+            ASSERT_NEAR(tervo::synth::exact::log(x), std::log(x), 1e-14) << x;
         }
     }
-    EXPECT_EQ(fpsynth::exact::atan2(0.0, -1.0), 3.141592653589793);
-    EXPECT_EQ(fpsynth::exact::atan2(-1.0, 0.0), -1.5707963267948966);
-    EXPECT_EQ(fpsynth::exact::exp(-1000.0), 0.0);
-    EXPECT_NEAR(fpsynth::exact::log(1e-300), std::log(1e-300), 1e-12);
+    EXPECT_EQ(tervo::synth::exact::atan2(0.0, -1.0), 3.141592653589793);
+    EXPECT_EQ(tervo::synth::exact::atan2(-1.0, 0.0), -1.5707963267948966);
+    EXPECT_EQ(tervo::synth::exact::exp(-1000.0), 0.0);
+    EXPECT_NEAR(tervo::synth::exact::log(1e-300), std::log(1e-300), 1e-12);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 namespace {
 
-using fpgen::Options;
-using fpgen::parseOptions;
+using tervo::fpgen::Options;
+using tervo::fpgen::parseOptions;
 
 TEST(FpgenOptions, DefaultsToEightImpressionsOfFingerOne) {
     Options options;
@@ -16,7 +16,7 @@ TEST(FpgenOptions, DefaultsToEightImpressionsOfFingerOne) {
     EXPECT_EQ(options.impressions, 8);
     EXPECT_EQ(options.seed, 0u);
     EXPECT_EQ(options.pngPath, "");
-    EXPECT_EQ(options.difficulty, fpsynth::Difficulty::Typical);
+    EXPECT_EQ(options.difficulty, tervo::synth::Difficulty::Typical);
     EXPECT_FALSE(options.help);
     EXPECT_FALSE(options.version);
 }
@@ -45,7 +45,7 @@ TEST(FpgenOptions, ReadsEveryOption) {
     EXPECT_EQ(options.seed, 99u);
     EXPECT_EQ(options.pngPath, "p.png");
     EXPECT_EQ(options.jobs, 1);
-    EXPECT_EQ(options.difficulty, fpsynth::Difficulty::Hard);
+    EXPECT_EQ(options.difficulty, tervo::synth::Difficulty::Hard);
     ASSERT_EQ(parseOptions({"--out", "o", "--fingers", "7"}, options), "");
     EXPECT_EQ(options.firstFinger, 7);
     EXPECT_EQ(options.lastFinger, 7);

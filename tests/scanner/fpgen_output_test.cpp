@@ -10,7 +10,7 @@
 
 #include "device_fixture.h"
 
-namespace scannertest {
+namespace tervo::test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -112,4 +112,4 @@ TEST_F(GeneratorTest, RefusesBadArgumentsWithoutWritingAnything) {
 }
 
 }  // namespace
-}  // namespace scannertest
+}  // namespace tervo::test

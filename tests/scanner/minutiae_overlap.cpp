@@ -9,17 +9,17 @@
 namespace printcheck {
 namespace {
 
-using fpsynth::MasterPoint;
+using tervo::synth::MasterPoint;
 
 // Inverts the sensor-to-master mapping by fixed-point iteration; the
 // distortion is small and smooth, so a few rounds converge to well under a pixel.
 std::optional<MasterPoint> masterToSensor(const AnalysedImpression& impression, MasterPoint target) {
     const double rotation = impression.plan.placement.rotation;
     const double c = std::cos(rotation), s = std::sin(rotation);
-    MasterPoint sensor{fpsynth::kSensorWidth / 2.0, fpsynth::kSensorHeight / 2.0};
+    MasterPoint sensor{tervo::synth::kSensorWidth / 2.0, tervo::synth::kSensorHeight / 2.0};
     for (int round = 0; round < 12; ++round) {
         const MasterPoint seen =
-            fpsynth::sensorToMaster(impression.plan, *impression.master, sensor.x, sensor.y);
+            tervo::synth::sensorToMaster(impression.plan, *impression.master, sensor.x, sensor.y);
         const double ex = target.x - seen.x, ey = target.y - seen.y;
         sensor.x += c * ex + s * ey;
         sensor.y += -s * ex + c * ey;
@@ -43,7 +43,7 @@ bool covers(const AnalysedImpression& impression, MasterPoint point) {
 std::vector<MasterPoint> commonMinutiae(const AnalysedImpression& self, const AnalysedImpression& other) {
     std::vector<MasterPoint> points;
     for (const Minutia& minutia : self.minutiae) {
-        const MasterPoint point = fpsynth::sensorToMaster(self.plan, *self.master, minutia.x, minutia.y);
+        const MasterPoint point = tervo::synth::sensorToMaster(self.plan, *self.master, minutia.x, minutia.y);
         if (covers(other, point)) points.push_back(point);
     }
     return points;
@@ -51,8 +51,9 @@ std::vector<MasterPoint> commonMinutiae(const AnalysedImpression& self, const An
 
 }  // namespace
 
-AnalysedImpression analyse(const fpsynth::MasterPrint& master, const fpsynth::ImpressionPlan& plan) {
-    AnalysedImpression result{plan, &master, fpsynth::renderImpression(master, plan), {}, {}};
+AnalysedImpression analyse(const tervo::synth::MasterPrint& master,
+                           const tervo::synth::ImpressionPlan& plan) {
+    AnalysedImpression result{plan, &master, tervo::synth::renderImpression(master, plan), {}, {}};
     result.foreground = foregroundMask(result.image);
     result.minutiae = extractMinutiae(result.image);
     return result;

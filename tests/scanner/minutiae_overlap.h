@@ -10,14 +10,14 @@
 namespace printcheck {
 
 struct AnalysedImpression {
-    fpsynth::ImpressionPlan plan;
-    const fpsynth::MasterPrint* master;
-    fpsynth::GrayImage image;
-    fpsynth::GrayImage foreground;
+    tervo::synth::ImpressionPlan plan;
+    const tervo::synth::MasterPrint* master;
+    tervo::synth::GrayImage image;
+    tervo::synth::GrayImage foreground;
     std::vector<Minutia> minutiae;
 };
 
-AnalysedImpression analyse(const fpsynth::MasterPrint& master, const fpsynth::ImpressionPlan& plan);
+AnalysedImpression analyse(const tervo::synth::MasterPrint& master, const tervo::synth::ImpressionPlan& plan);
 
 // Share of minutiae in the region both impressions cover that have a partner
 // within `tolerance` master pixels (one-to-one, nearest first); -1 when the

@@ -6,7 +6,7 @@
 namespace printcheck {
 namespace {
 
-using fpsynth::GrayImage;
+using tervo::synth::GrayImage;
 
 constexpr int kBlock = 8;
 constexpr double kPi = 3.141592653589793;

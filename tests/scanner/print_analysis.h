@@ -14,11 +14,11 @@ namespace printcheck {
 
 // Foreground blocks of 8 x 8 pixels: gray-level spread above what sensor
 // noise alone gives. One byte per pixel, 1 = foreground.
-fpsynth::GrayImage foregroundMask(const fpsynth::GrayImage& image);
-double foregroundShare(const fpsynth::GrayImage& image);
+tervo::synth::GrayImage foregroundMask(const tervo::synth::GrayImage& image);
+double foregroundShare(const tervo::synth::GrayImage& image);
 
 // Median ridge period in pixels over the foreground blocks; 0 when none.
-double medianRidgePeriod(const fpsynth::GrayImage& image);
+double medianRidgePeriod(const tervo::synth::GrayImage& image);
 
 struct Minutia {
     int x;
@@ -26,6 +26,6 @@ struct Minutia {
     bool bifurcation;
 };
 
-std::vector<Minutia> extractMinutiae(const fpsynth::GrayImage& image);
+std::vector<Minutia> extractMinutiae(const tervo::synth::GrayImage& image);
 
 }  // namespace printcheck

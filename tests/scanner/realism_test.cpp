@@ -16,16 +16,16 @@ constexpr int kImpressions = 3;
 // One measurement campaign: generating and analysing the impressions is the
 // expensive part, so every figure is checked on the same set.
 struct Campaign {
-    std::vector<fpsynth::MasterPrint> masters;
+    std::vector<tervo::synth::MasterPrint> masters;
     std::vector<std::vector<AnalysedImpression>> impressions;
 
     Campaign() : impressions(kFingers) {
         masters.reserve(kFingers);
         for (int finger = 1; finger <= kFingers; ++finger) {
-            masters.push_back(fpsynth::generateMasterPrint({2024, finger}));
+            masters.push_back(tervo::synth::generateMasterPrint({2024, finger}));
             for (int impression = 1; impression <= kImpressions; ++impression)
-                impressions[finger - 1].push_back(
-                    printcheck::analyse(masters.back(), fpsynth::planImpression({2024, finger}, impression)));
+                impressions[finger - 1].push_back(printcheck::analyse(
+                    masters.back(), tervo::synth::planImpression({2024, finger}, impression)));
         }
     }
 };
@@ -88,8 +88,8 @@ void checkMinutiaeOverlap(const Campaign& campaign) {
 
 TEST(PrintAnalysis, MeasuresARealPrintPlausibly) {
     // The measurements themselves, checked on a real optical 500 ppi print.
-    const std::optional<fpsynth::GrayImage> real =
-        fpsynth::readGrayImageFile(std::string(TERVO_FVC_DATA) + "/DB1_B/101_1.bmp");
+    const std::optional<tervo::synth::GrayImage> real =
+        tervo::synth::readGrayImageFile(std::string(TERVO_FVC_DATA) + "/DB1_B/101_1.bmp");
     if (!real) GTEST_SKIP() << "real data not found beside the repository";
     EXPECT_GT(printcheck::medianRidgePeriod(*real), 6.5);
     EXPECT_LT(printcheck::medianRidgePeriod(*real), 11.0);

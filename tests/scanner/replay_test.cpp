@@ -4,11 +4,11 @@
 #include "device_fixture.h"
 #include "image_files.h"
 
-namespace scannertest {
+namespace tervo::test {
 namespace {
 
 namespace fs = std::filesystem;
-using fpsynth::GrayImage;
+using tervo::synth::GrayImage;
 
 GrayImage pattern(int width, int height, int salt) {
     GrayImage image(width, height);
@@ -46,9 +46,9 @@ TEST_F(ReplayTest, ServesFilesInNameOrderFittedToTheSensor) {
     const GrayImage small = pattern(100, 50, 1);   // padded with white, centred
     const GrayImage large = pattern(300, 400, 2);  // cropped around its centre
     const GrayImage exact = pattern(256, 360, 3);
-    ASSERT_TRUE(fpsynth::writeGrayBmp((folder_ / "a.bmp").string(), small));
+    ASSERT_TRUE(tervo::synth::writeGrayBmp((folder_ / "a.bmp").string(), small));
     writePgm(folder_ / "b.pgm", large);
-    ASSERT_TRUE(fpsynth::writeGrayBmp((folder_ / "c.BMP").string(), exact));
+    ASSERT_TRUE(tervo::synth::writeGrayBmp((folder_ / "c.BMP").string(), exact));
     std::ofstream(folder_ / "notes.txt") << "not an image";
     set("REPLAY", folder_.string());
     ASSERT_EQ(LIVESCAN_Init(), 1);
@@ -90,4 +90,4 @@ TEST_F(ReplayTest, EmptyFolderFallsBackToSyntheticFingers) {
 }
 
 }  // namespace
-}  // namespace scannertest
+}  // namespace tervo::test

@@ -12,19 +12,19 @@
 
 namespace {
 
-using scanner::FaultPlan;
+using tervo::scanner::FaultPlan;
 
 TEST(NumberText, AcceptsOnlyWholeNumbersInRange) {
-    EXPECT_EQ(scanner::parseInteger("42", 0, 100), 42);
-    EXPECT_EQ(scanner::parseInteger("-7", -10, 0), -7);
-    EXPECT_FALSE(scanner::parseInteger("", 0, 100));
-    EXPECT_FALSE(scanner::parseInteger("12abc", 0, 100));
-    EXPECT_FALSE(scanner::parseInteger(" 12", 0, 100));
-    EXPECT_FALSE(scanner::parseInteger("101", 0, 100));
-    EXPECT_FALSE(scanner::parseInteger("99999999999999999999999", 0, 100));
-    EXPECT_EQ(scanner::parseUnsigned("18446744073709551615"), 18446744073709551615ULL);
-    EXPECT_FALSE(scanner::parseUnsigned("18446744073709551616"));
-    EXPECT_FALSE(scanner::parseUnsigned("-1")) << "strtoull would wrap a minus sign";
+    EXPECT_EQ(tervo::scanner::parseInteger("42", 0, 100), 42);
+    EXPECT_EQ(tervo::scanner::parseInteger("-7", -10, 0), -7);
+    EXPECT_FALSE(tervo::scanner::parseInteger("", 0, 100));
+    EXPECT_FALSE(tervo::scanner::parseInteger("12abc", 0, 100));
+    EXPECT_FALSE(tervo::scanner::parseInteger(" 12", 0, 100));
+    EXPECT_FALSE(tervo::scanner::parseInteger("101", 0, 100));
+    EXPECT_FALSE(tervo::scanner::parseInteger("99999999999999999999999", 0, 100));
+    EXPECT_EQ(tervo::scanner::parseUnsigned("18446744073709551615"), 18446744073709551615ULL);
+    EXPECT_FALSE(tervo::scanner::parseUnsigned("18446744073709551616"));
+    EXPECT_FALSE(tervo::scanner::parseUnsigned("-1")) << "strtoull would wrap a minus sign";
 }
 
 TEST(FaultPlan, AnswersTheCodeForTheGivenNumberOfCalls) {
@@ -80,17 +80,17 @@ TEST(FaultPlan, RandomFaultsRepeatForASeedAndKeepTheirRate) {
 }
 
 TEST(LinkLoss, ParsesCountCodeAndDelay) {
-    scanner::LinkLossPlan plan;
-    ASSERT_EQ(scanner::parseLinkLoss("3", plan), "");
+    tervo::scanner::LinkLossPlan plan;
+    ASSERT_EQ(tervo::scanner::parseLinkLoss("3", plan), "");
     EXPECT_EQ(plan.failingCaptures, 3);
     EXPECT_EQ(plan.code, -1);
     EXPECT_EQ(plan.afterCaptures, 0);
-    ASSERT_EQ(scanner::parseLinkLoss("2:-2:5", plan), "");
+    ASSERT_EQ(tervo::scanner::parseLinkLoss("2:-2:5", plan), "");
     EXPECT_EQ(plan.code, -2);
     EXPECT_EQ(plan.afterCaptures, 5);
-    EXPECT_NE(scanner::parseLinkLoss("2:-3", plan), "") << "only -1 and -2 mean a lost link";
-    EXPECT_NE(scanner::parseLinkLoss("x", plan), "");
-    EXPECT_NE(scanner::parseLinkLoss("1:-1:0:9", plan), "");
+    EXPECT_NE(tervo::scanner::parseLinkLoss("2:-3", plan), "") << "only -1 and -2 mean a lost link";
+    EXPECT_NE(tervo::scanner::parseLinkLoss("x", plan), "");
+    EXPECT_NE(tervo::scanner::parseLinkLoss("1:-1:0:9", plan), "");
     EXPECT_EQ(plan.failingCaptures, 0) << "a rejected plan leaves a steady link";
 }
 
@@ -111,13 +111,13 @@ TEST_F(EnvironmentSettings, ReadsGoodValues) {
     setenv("TERVO_SCANNER_NO_FINGER", "1", 1);
     setenv("TERVO_SCANNER_DIFFICULTY", "easy", 1);
     std::ostringstream diagnostics;
-    const scanner::ScannerSettings settings = scanner::readScannerSettings(diagnostics);
+    const tervo::scanner::ScannerSettings settings = tervo::scanner::readScannerSettings(diagnostics);
     EXPECT_EQ(diagnostics.str(), "");
     EXPECT_EQ(settings.finger, 17);
     EXPECT_EQ(settings.seed, 123456789012ULL);
     EXPECT_EQ(settings.latencyMs, 25);
     EXPECT_TRUE(settings.noFinger);
-    EXPECT_EQ(settings.difficulty, fpsynth::Difficulty::Easy);
+    EXPECT_EQ(settings.difficulty, tervo::synth::Difficulty::Easy);
 }
 
 TEST_F(EnvironmentSettings, ReportsEachBadValueInOneLineAndKeepsTheDefault) {
@@ -128,7 +128,7 @@ TEST_F(EnvironmentSettings, ReportsEachBadValueInOneLineAndKeepsTheDefault) {
     setenv("TERVO_SCANNER_LINK_LOSS", "1:-9", 1);
     setenv("TERVO_SCANNER_DIFFICULTY", "HARD", 1);
     std::ostringstream diagnostics;
-    const scanner::ScannerSettings settings = scanner::readScannerSettings(diagnostics);
+    const tervo::scanner::ScannerSettings settings = tervo::scanner::readScannerSettings(diagnostics);
     const std::string text = diagnostics.str();
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6) << text;
     for (const char* name : {"TERVO_SCANNER_FINGER", "TERVO_SCANNER_SEED", "TERVO_SCANNER_NO_FINGER",
@@ -139,7 +139,7 @@ TEST_F(EnvironmentSettings, ReportsEachBadValueInOneLineAndKeepsTheDefault) {
     EXPECT_FALSE(settings.noFinger);
     EXPECT_EQ(settings.faultText, "");
     EXPECT_EQ(settings.linkLoss.failingCaptures, 0);
-    EXPECT_EQ(settings.difficulty, fpsynth::Difficulty::Typical);
+    EXPECT_EQ(settings.difficulty, tervo::synth::Difficulty::Typical);
 }
 
 }  // namespace

@@ -12,11 +12,11 @@
 
 namespace {
 
-using fpsynth::FingerIdentity;
-using fpsynth::GrayImage;
+using tervo::synth::FingerIdentity;
+using tervo::synth::GrayImage;
 
 TEST(RandomStream, DrawsStayWithinTheirBounds) {
-    fpsynth::RandomStream random(42);
+    tervo::synth::RandomStream random(42);
     double sum = 0.0, squares = 0.0;
     constexpr int kDraws = 20000;
     for (int i = 0; i < kDraws; ++i) {
@@ -35,16 +35,16 @@ TEST(RandomStream, DrawsStayWithinTheirBounds) {
 }
 
 TEST(GaborBank, KernelsIgnoreFlatAreasAndPassTheirOwnRidgeWave) {
-    const fpsynth::GaborBank& bank = fpsynth::GaborBank::instance();
+    const tervo::synth::GaborBank& bank = tervo::synth::GaborBank::instance();
     constexpr double kPi = 3.141592653589793;
     for (double angle : {0.0, 0.7, 1.9}) {
         for (double period : {3.5, 4.5, 6.0}) {
             const float* taps = bank.kernel(bank.indexFor(angle, period));
             double dc = 0.0, wave = 0.0;
-            const int r = fpsynth::GaborBank::kRadius;
+            const int r = tervo::synth::GaborBank::kRadius;
             for (int v = -r; v <= r; ++v)
                 for (int u = -r; u <= r; ++u) {
-                    const double tap = taps[(v + r) * fpsynth::GaborBank::kRowStride + (u + r)];
+                    const double tap = taps[(v + r) * tervo::synth::GaborBank::kRowStride + (u + r)];
                     const double across = -u * std::sin(angle) + v * std::cos(angle);
                     dc += tap;
                     wave += tap * std::cos(2.0 * kPi * across / period);
@@ -57,10 +57,10 @@ TEST(GaborBank, KernelsIgnoreFlatAreasAndPassTheirOwnRidgeWave) {
 }
 
 TEST(Upsample, KeepsSamplesAndInterpolatesRamps) {
-    fpsynth::FloatPlane coarse(6, 5);
+    tervo::synth::FloatPlane coarse(6, 5);
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 6; ++x) coarse.at(x, y) = static_cast<float>(3 * x + 2 * y);
-    const fpsynth::FloatPlane fine = fpsynth::upsampleTwice(coarse);
+    const tervo::synth::FloatPlane fine = tervo::synth::upsampleTwice(coarse);
     ASSERT_EQ(fine.width, 12);
     ASSERT_EQ(fine.height, 10);
     EXPECT_FLOAT_EQ(fine.at(4, 6), coarse.at(2, 3));
@@ -69,13 +69,13 @@ TEST(Upsample, KeepsSamplesAndInterpolatesRamps) {
 }
 
 TEST(PatternClasses, FollowNaturalFrequencies) {
-    std::map<fpsynth::PatternClass, int> counts;
+    std::map<tervo::synth::PatternClass, int> counts;
     constexpr int kFingers = 4000;
     for (int i = 0; i < kFingers; ++i) {
-        fpsynth::RandomStream random(fpsynth::streamKey({7, static_cast<std::uint64_t>(i)}));
-        ++counts[fpsynth::OrientationModel(random, 200, 240).pattern()];
+        tervo::synth::RandomStream random(tervo::synth::streamKey({7, static_cast<std::uint64_t>(i)}));
+        ++counts[tervo::synth::OrientationModel(random, 200, 240).pattern()];
     }
-    using fpsynth::PatternClass;
+    using tervo::synth::PatternClass;
     EXPECT_NEAR(counts[PatternClass::LeftLoop] / double(kFingers), 0.338, 0.03);
     EXPECT_NEAR(counts[PatternClass::RightLoop] / double(kFingers), 0.317, 0.03);
     EXPECT_NEAR(counts[PatternClass::Whorl] / double(kFingers), 0.279, 0.03);
@@ -87,9 +87,9 @@ TEST(OrientationModel, RidgesCircleAWhorlCore) {
     // Find a whorl and walk round its cores: the ridge direction turns by a
     // full turn (two singular points of index +1/2).
     for (int i = 0;; ++i) {
-        fpsynth::RandomStream random(fpsynth::streamKey({11, static_cast<std::uint64_t>(i)}));
-        const fpsynth::OrientationModel model(random, 200, 240);
-        if (model.pattern() != fpsynth::PatternClass::Whorl) continue;
+        tervo::synth::RandomStream random(tervo::synth::streamKey({11, static_cast<std::uint64_t>(i)}));
+        const tervo::synth::OrientationModel model(random, 200, 240);
+        if (model.pattern() != tervo::synth::PatternClass::Whorl) continue;
         const double cx = 0.5 * (model.cores()[0].x + model.cores()[1].x);
         const double cy = 0.5 * (model.cores()[0].y + model.cores()[1].y);
         double turned = 0.0;
@@ -109,13 +109,14 @@ TEST(OrientationModel, RidgesCircleAWhorlCore) {
 }
 
 TEST(Impressions, PlacementStaysWithinTheRangeOfItsDifficulty) {
-    using fpsynth::Difficulty;
+    using tervo::synth::Difficulty;
     double previousSpread = 0.0;
     for (Difficulty difficulty : {Difficulty::Easy, Difficulty::Typical, Difficulty::Hard}) {
-        const fpsynth::CaptureConditions& conditions = fpsynth::captureConditions(difficulty);
+        const tervo::synth::CaptureConditions& conditions = tervo::synth::captureConditions(difficulty);
         double spread = 0.0;
         for (int impression = 1; impression <= 300; ++impression) {
-            const fpsynth::ImpressionPlan plan = fpsynth::planImpression({3, 9}, impression, difficulty);
+            const tervo::synth::ImpressionPlan plan =
+                tervo::synth::planImpression({3, 9}, impression, difficulty);
             ASSERT_LE(std::fabs(plan.placement.shiftX), conditions.shiftLimit);
             ASSERT_LE(std::fabs(plan.placement.shiftY), conditions.shiftLimit);
             ASSERT_LE(std::fabs(plan.placement.rotation),
@@ -126,23 +127,23 @@ TEST(Impressions, PlacementStaysWithinTheRangeOfItsDifficulty) {
             ASSERT_LE(plan.contact.moisture, 1.0);
             spread += std::fabs(plan.placement.shiftX) + std::fabs(plan.placement.shiftY);
         }
-        EXPECT_GT(spread, 1.1 * previousSpread) << fpsynth::difficultyName(difficulty);
+        EXPECT_GT(spread, 1.1 * previousSpread) << tervo::synth::difficultyName(difficulty);
         previousSpread = spread;
     }
 }
 
 TEST(Impressions, DifficultyNamesReadBack) {
-    using fpsynth::Difficulty;
+    using tervo::synth::Difficulty;
     for (Difficulty difficulty : {Difficulty::Easy, Difficulty::Typical, Difficulty::Hard})
-        EXPECT_EQ(fpsynth::parseDifficulty(fpsynth::difficultyName(difficulty)), difficulty);
-    EXPECT_FALSE(fpsynth::parseDifficulty("Typical"));
-    EXPECT_FALSE(fpsynth::parseDifficulty(""));
-    EXPECT_FALSE(fpsynth::parseDifficulty("medium"));
+        EXPECT_EQ(tervo::synth::parseDifficulty(tervo::synth::difficultyName(difficulty)), difficulty);
+    EXPECT_FALSE(tervo::synth::parseDifficulty("Typical"));
+    EXPECT_FALSE(tervo::synth::parseDifficulty(""));
+    EXPECT_FALSE(tervo::synth::parseDifficulty("medium"));
 }
 
 TEST(Impressions, DistortionLeavesTheFirmContactRegionInPlace) {
-    const fpsynth::MasterPrint master;  // geometry only
-    fpsynth::ImpressionPlan plan = fpsynth::planImpression({0, 1}, 1);
+    const tervo::synth::MasterPrint master;  // geometry only
+    tervo::synth::ImpressionPlan plan = tervo::synth::planImpression({0, 1}, 1);
     plan.placement.shiftX = plan.placement.shiftY = plan.placement.rotation = 0.0;
     plan.placement.contactX = master.centreX;
     plan.placement.contactY = master.centreY;
@@ -150,37 +151,37 @@ TEST(Impressions, DistortionLeavesTheFirmContactRegionInPlace) {
     plan.placement.slipX = 5.0;
     plan.placement.slipY = 0.0;
     plan.placement.stretchAmplitude = 0.0;
-    const double cx = (fpsynth::kSensorWidth - 1) / 2.0, cy = (fpsynth::kSensorHeight - 1) / 2.0;
-    const fpsynth::MasterPoint centre = fpsynth::sensorToMaster(plan, master, cx, cy);
+    const double cx = (tervo::synth::kSensorWidth - 1) / 2.0, cy = (tervo::synth::kSensorHeight - 1) / 2.0;
+    const tervo::synth::MasterPoint centre = tervo::synth::sensorToMaster(plan, master, cx, cy);
     EXPECT_NEAR(centre.x, master.centreX, 1e-9);
     const double far = plan.placement.firmRadius + plan.placement.transitionWidth + 5.0;
-    const fpsynth::MasterPoint edge = fpsynth::sensorToMaster(plan, master, cx, cy - far);
+    const tervo::synth::MasterPoint edge = tervo::synth::sensorToMaster(plan, master, cx, cy - far);
     EXPECT_NEAR(edge.x, master.centreX + 5.0, 1e-6) << "skin far from the contact follows the slip";
     // Uneven stretch moves the far skin but never the firm region.
     plan.placement.stretchAmplitude = 8.0;
-    EXPECT_NEAR(fpsynth::sensorToMaster(plan, master, cx, cy).x, master.centreX, 1e-9);
-    const fpsynth::MasterPoint stretched = fpsynth::sensorToMaster(plan, master, cx, cy - far);
+    EXPECT_NEAR(tervo::synth::sensorToMaster(plan, master, cx, cy).x, master.centreX, 1e-9);
+    const tervo::synth::MasterPoint stretched = tervo::synth::sensorToMaster(plan, master, cx, cy - far);
     EXPECT_NEAR(stretched.x, master.centreX + 5.0, 8.0 + 1e-6);
     EXPECT_GT(std::fabs(stretched.x - edge.x) + std::fabs(stretched.y - edge.y), 0.01);
 }
 
 class SyntheticFingerTest : public ::testing::Test {
   protected:
-    fpsynth::SyntheticFingers fingers;
+    tervo::synth::SyntheticFingers fingers;
 };
 
 TEST_F(SyntheticFingerTest, SameIdentityGivesTheSameImage) {
     const GrayImage first = fingers.impression({5, 2}, 3);
-    fpsynth::SyntheticFingers fresh;
+    tervo::synth::SyntheticFingers fresh;
     const GrayImage again = fresh.impression({5, 2}, 3);
-    ASSERT_EQ(first.width, fpsynth::kSensorWidth);
-    ASSERT_EQ(first.height, fpsynth::kSensorHeight);
+    ASSERT_EQ(first.width, tervo::synth::kSensorWidth);
+    ASSERT_EQ(first.height, tervo::synth::kSensorHeight);
     EXPECT_EQ(first.values, again.values);
 }
 
 TEST_F(SyntheticFingerTest, FingerSeedImpressionAndDifficultyEachChangeTheImage) {
     const GrayImage base = fingers.impression({5, 2}, 1);
-    EXPECT_NE(base.values, fingers.impression({5, 2}, 1, fpsynth::Difficulty::Hard).values);
+    EXPECT_NE(base.values, fingers.impression({5, 2}, 1, tervo::synth::Difficulty::Hard).values);
     EXPECT_NE(base.values, fingers.impression({5, 2}, 2).values);
     EXPECT_NE(base.values, fingers.impression({5, 3}, 1).values);
     EXPECT_NE(base.values, fingers.impression({6, 2}, 1).values);

@@ -33,7 +33,7 @@ class FprintLink {
     // placed, a blank frame) are waited through. GA_E_TIMEOUT when no image
     // came in time; -1 once the reader is gone (unplugged), until it is
     // closed and opened again; -2 for a broken exchange with the reader.
-    int capture(int timeoutMs, fpsynth::GrayImage& image);
+    int capture(int timeoutMs, tervo::synth::GrayImage& image);
 
     std::string driver() const;
     std::string deviceId() const;

@@ -53,7 +53,7 @@ class ReaderDevice {
   private:
     int checkOpenChannel(int channel) const;
     // One image of the capture window, or the capture's failure.
-    int acquireWindow(int channel, fpsynth::GrayImage& windowed);
+    int acquireWindow(int channel, tervo::synth::GrayImage& windowed);
     double sourcePpi() const;
     std::wstring description() const;
 

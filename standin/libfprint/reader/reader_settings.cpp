@@ -17,7 +17,7 @@ std::optional<long> readNumber(std::ostream& diagnostics, const char* name, long
                                long fallback) {
     const char* text = std::getenv(name);
     if (text == nullptr) return std::nullopt;
-    const std::optional<long> value = scanner::parseInteger(text, minimum, maximum);
+    const std::optional<long> value = tervo::scanner::parseInteger(text, minimum, maximum);
     if (!value)
         diagnostics << "libfprint reader: ignoring " << name << "=\"" << text
                     << "\" (expected a whole number from " << minimum << " to " << maximum << "); using "
@@ -28,7 +28,7 @@ std::optional<long> readNumber(std::ostream& diagnostics, const char* name, long
 }  // namespace
 
 std::optional<int> deviceIndex(const std::string& device) {
-    const std::optional<long> index = scanner::parseInteger(device, 0, 1000);
+    const std::optional<long> index = tervo::scanner::parseInteger(device, 0, 1000);
     if (!index) return std::nullopt;
     return static_cast<int>(*index);
 }

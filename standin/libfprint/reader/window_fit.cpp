@@ -10,9 +10,9 @@
 namespace fprint_reader {
 namespace {
 
-using fpsynth::GrayImage;
-using fpsynth::kSensorHeight;
-using fpsynth::kSensorWidth;
+using tervo::synth::GrayImage;
+using tervo::synth::kSensorHeight;
+using tervo::synth::kSensorWidth;
 
 struct Tap {
     int index;
@@ -48,7 +48,7 @@ std::vector<std::vector<Tap>> axisTaps(int sourceLength, double scale, int windo
 }  // namespace
 
 GrayImage fitToWindow(const GrayImage& image, double scale) {
-    if (scale == 1.0 || image.width <= 0 || image.height <= 0) return fpsynth::fitToSensor(image);
+    if (scale == 1.0 || image.width <= 0 || image.height <= 0) return tervo::synth::fitToSensor(image);
     const std::vector<std::vector<Tap>> columns = axisTaps(image.width, scale, kSensorWidth);
     const std::vector<std::vector<Tap>> rows = axisTaps(image.height, scale, kSensorHeight);
     GrayImage window(kSensorWidth, kSensorHeight, 255);

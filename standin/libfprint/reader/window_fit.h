@@ -13,6 +13,6 @@ namespace fprint_reader {
 // the finer of the two grids (linear interpolation when enlarging, an
 // averaging filter when reducing), and that image is centred the same way;
 // only the part inside the window is computed.
-fpsynth::GrayImage fitToWindow(const fpsynth::GrayImage& image, double scale);
+tervo::synth::GrayImage fitToWindow(const tervo::synth::GrayImage& image, double scale);
 
 }  // namespace fprint_reader

@@ -1,6 +1,6 @@
 #include "call_log.h"
 
-namespace scanner {
+namespace tervo::scanner {
 
 bool CallLog::open(const std::string& path) {
     if (path == path_ && (file_ != nullptr || path.empty())) return true;
@@ -30,4 +30,4 @@ void CallLog::record(const char* entryPoint, const std::string& arguments, int r
     std::fflush(file_);
 }
 
-}  // namespace scanner
+}  // namespace tervo::scanner

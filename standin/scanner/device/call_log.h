@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-namespace scanner {
+namespace tervo::scanner {
 
 class CallLog {
   public:
@@ -27,4 +27,4 @@ class CallLog {
     bool ownsFile_ = false;
 };
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -4,7 +4,7 @@
 
 #include "result_codes.h"
 
-namespace scanner {
+namespace tervo::scanner {
 
 std::wstring errorText(int code) {
     switch (code) {
@@ -50,4 +50,4 @@ void writeWideText(char* destination, std::size_t capacityBytes, const std::wstr
     std::memcpy(destination + length * sizeof(wchar_t), &end, sizeof end);
 }
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-namespace scanner {
+namespace tervo::scanner {
 
 // The smallest buffer callers give for an error text, in bytes.
 constexpr std::size_t kErrorTextBytes = 256;
@@ -20,4 +20,4 @@ std::wstring deviceDescription();
 // The buffer need not be aligned for wchar_t.
 void writeWideText(char* destination, std::size_t capacityBytes, const std::wstring& text);
 
-}  // namespace scanner
+}  // namespace tervo::scanner

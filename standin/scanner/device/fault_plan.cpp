@@ -5,7 +5,7 @@
 
 #include "number_text.h"
 
-namespace scanner {
+namespace tervo::scanner {
 namespace {
 
 const char* const kEntryPoints[] = {
@@ -96,4 +96,4 @@ std::optional<int> FaultPlan::take(const std::string& entryPoint) {
     return code;
 }
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace scanner {
+namespace tervo::scanner {
 
 class FaultPlan {
   public:
@@ -45,4 +45,4 @@ class FaultPlan {
 // The entry point names a fault plan may use, without the LIVESCAN_ prefix.
 bool isEntryPointName(const std::string& name);
 
-}  // namespace scanner
+}  // namespace tervo::scanner

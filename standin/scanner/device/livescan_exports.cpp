@@ -24,8 +24,8 @@ std::mutex& deviceLock() {
     return lock;
 }
 
-scanner::VirtualScanner& device() {
-    static scanner::VirtualScanner instance;
+tervo::scanner::VirtualScanner& device() {
+    static tervo::scanner::VirtualScanner instance;
     return instance;
 }
 
@@ -41,7 +41,7 @@ std::string describe(const Arguments&... arguments) {
 template <typename Body>
 int answer(const char* entryPoint, const std::string& arguments, Body body) {
     const std::lock_guard<std::mutex> guard(deviceLock());
-    scanner::VirtualScanner& scanner = device();
+    tervo::scanner::VirtualScanner& scanner = device();
     const std::optional<int> fault = scanner.injectedFault(entryPoint);
     const int result = fault ? *fault : body(scanner);
     scanner.log().record(entryPoint, arguments, result);
@@ -60,109 +60,112 @@ int LIVESCAN_Init(void) {
 }
 
 int LIVESCAN_Close(void) {
-    return answer("Close", "", [](scanner::VirtualScanner& s) { return s.close(); });
+    return answer("Close", "", [](tervo::scanner::VirtualScanner& s) { return s.close(); });
 }
 
 int LIVESCAN_GetChannelCount(void) {
-    return answer("GetChannelCount", "", [](scanner::VirtualScanner& s) { return s.openResult(); });
+    return answer("GetChannelCount", "", [](tervo::scanner::VirtualScanner& s) { return s.openResult(); });
 }
 
 int LIVESCAN_SetBright(int nChannel, int nBright) {
     return answer("SetBright", describe(nChannel, nBright),
-                  [&](scanner::VirtualScanner& s) { return s.setBright(nChannel, nBright); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.setBright(nChannel, nBright); });
 }
 
 int LIVESCAN_SetContrast(int nChannel, int nContrast) {
     return answer("SetContrast", describe(nChannel, nContrast),
-                  [&](scanner::VirtualScanner& s) { return s.setContrast(nChannel, nContrast); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.setContrast(nChannel, nContrast); });
 }
 
 int LIVESCAN_GetBright(int nChannel, int* pnBright) {
     return answer("GetBright", describe(nChannel),
-                  [&](scanner::VirtualScanner& s) { return s.getBright(nChannel, pnBright); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.getBright(nChannel, pnBright); });
 }
 
 int LIVESCAN_GetContrast(int nChannel, int* pnContrast) {
     return answer("GetContrast", describe(nChannel),
-                  [&](scanner::VirtualScanner& s) { return s.getContrast(nChannel, pnContrast); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.getContrast(nChannel, pnContrast); });
 }
 
 int LIVESCAN_GetMaxImageSize(int nChannel, int* pnWidth, int* pnHeight) {
-    return answer("GetMaxImageSize", describe(nChannel),
-                  [&](scanner::VirtualScanner& s) { return s.getMaxImageSize(nChannel, pnWidth, pnHeight); });
+    return answer("GetMaxImageSize", describe(nChannel), [&](tervo::scanner::VirtualScanner& s) {
+        return s.getMaxImageSize(nChannel, pnWidth, pnHeight);
+    });
 }
 
 int LIVESCAN_GetCaptWindow(int nChannel, int* pnOriginX, int* pnOriginY, int* pnWidth, int* pnHeight) {
-    return answer("GetCaptWindow", describe(nChannel), [&](scanner::VirtualScanner& s) {
+    return answer("GetCaptWindow", describe(nChannel), [&](tervo::scanner::VirtualScanner& s) {
         return s.getCaptWindow(nChannel, pnOriginX, pnOriginY, pnWidth, pnHeight);
     });
 }
 
 int LIVESCAN_SetCaptWindow(int nChannel, int nOriginX, int nOriginY, int nWidth, int nHeight) {
-    return answer(
-        "SetCaptWindow", describe(nChannel, nOriginX, nOriginY, nWidth, nHeight),
-        [&](scanner::VirtualScanner& s) {
-            return s.setCaptWindow(nChannel, scanner::CaptureWindow{nOriginX, nOriginY, nWidth, nHeight});
-        });
+    return answer("SetCaptWindow", describe(nChannel, nOriginX, nOriginY, nWidth, nHeight),
+                  [&](tervo::scanner::VirtualScanner& s) {
+                      return s.setCaptWindow(
+                          nChannel, tervo::scanner::CaptureWindow{nOriginX, nOriginY, nWidth, nHeight});
+                  });
 }
 
 int LIVESCAN_Setup(void) {
-    return answer("Setup", "", [](scanner::VirtualScanner& s) { return s.setup(); });
+    return answer("Setup", "", [](tervo::scanner::VirtualScanner& s) { return s.setup(); });
 }
 
 int LIVESCAN_BeginCapture(int nChannel) {
     return answer("BeginCapture", describe(nChannel),
-                  [&](scanner::VirtualScanner& s) { return s.beginCapture(nChannel); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.beginCapture(nChannel); });
 }
 
 int LIVESCAN_GetFPRawData(int nChannel, unsigned char* pRawData) {
     return answer("GetFPRawData", describe(nChannel),
-                  [&](scanner::VirtualScanner& s) { return s.getRawData(nChannel, pRawData); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.getRawData(nChannel, pRawData); });
 }
 
 int LIVESCAN_GetFPBmpData(int nChannel, unsigned char* pBmpData) {
     return answer("GetFPBmpData", describe(nChannel),
-                  [&](scanner::VirtualScanner& s) { return s.getBmpData(nChannel, pBmpData); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.getBmpData(nChannel, pBmpData); });
 }
 
 int LIVESCAN_EndCapture(int nChannel) {
     return answer("EndCapture", describe(nChannel),
-                  [&](scanner::VirtualScanner& s) { return s.endCapture(nChannel); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.endCapture(nChannel); });
 }
 
 int LIVESCAN_IsSupportSetup(void) {
-    return answer("IsSupportSetup", "", [](scanner::VirtualScanner& s) { return s.openResult(); });
+    return answer("IsSupportSetup", "", [](tervo::scanner::VirtualScanner& s) { return s.openResult(); });
 }
 
 int LIVESCAN_GetVersion(void) {
-    return answer("GetVersion", "", [](scanner::VirtualScanner& s) { return s.openResult(); });
+    return answer("GetVersion", "", [](tervo::scanner::VirtualScanner& s) { return s.openResult(); });
 }
 
 int LIVESCAN_GetDesc(char* pszDesc) {
-    return answer("GetDesc", "", [&](scanner::VirtualScanner& s) { return s.getDesc(pszDesc); });
+    return answer("GetDesc", "", [&](tervo::scanner::VirtualScanner& s) { return s.getDesc(pszDesc); });
 }
 
 int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
     // Error texts need no open device: they explain why opening failed.
-    return answer("GetErrorInfo", describe(nErrorNo), [&](scanner::VirtualScanner&) {
-        if (pszErrorInfo == nullptr) return scanner::GA_E_INVALID_PARAMETER;
-        scanner::writeWideText(pszErrorInfo, scanner::kErrorTextBytes, scanner::errorText(nErrorNo));
-        return scanner::GA_OK;
+    return answer("GetErrorInfo", describe(nErrorNo), [&](tervo::scanner::VirtualScanner&) {
+        if (pszErrorInfo == nullptr) return tervo::scanner::GA_E_INVALID_PARAMETER;
+        tervo::scanner::writeWideText(pszErrorInfo, tervo::scanner::kErrorTextBytes,
+                                      tervo::scanner::errorText(nErrorNo));
+        return tervo::scanner::GA_OK;
     });
 }
 
 int LIVESCAN_SetBufferEmpty(unsigned char* pImageData, long imageLength) {
-    return answer("SetBufferEmpty", describe(imageLength),
-                  [&](scanner::VirtualScanner& s) { return s.setBufferEmpty(pImageData, imageLength); });
+    return answer("SetBufferEmpty", describe(imageLength), [&](tervo::scanner::VirtualScanner& s) {
+        return s.setBufferEmpty(pImageData, imageLength);
+    });
 }
 
 int LIVESCAN_PlaySound(int nChannel, int cSoundCode1, int cSoundCode2) {
-    return answer("PlaySound", describe(nChannel, cSoundCode1, cSoundCode2), [&](scanner::VirtualScanner& s) {
-        return s.playSound(nChannel, cSoundCode1, cSoundCode2);
-    });
+    return answer(
+        "PlaySound", describe(nChannel, cSoundCode1, cSoundCode2),
+        [&](tervo::scanner::VirtualScanner& s) { return s.playSound(nChannel, cSoundCode1, cSoundCode2); });
 }
 
 int LIVESCAN_SetGain(unsigned char gain) {
     return answer("SetGain", describe(static_cast<int>(gain)),
-                  [&](scanner::VirtualScanner& s) { return s.setGain(gain); });
+                  [&](tervo::scanner::VirtualScanner& s) { return s.setGain(gain); });
 }

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 
-namespace scanner {
+namespace tervo::scanner {
 
 std::optional<long> parseInteger(const std::string& text, long minimum, long maximum) {
     // strtol would also skip leading blanks and accept a plus sign; a setting does not.
@@ -26,4 +26,4 @@ std::optional<std::uint64_t> parseUnsigned(const std::string& text) {
     return static_cast<std::uint64_t>(value);
 }
 
-}  // namespace scanner
+}  // namespace tervo::scanner

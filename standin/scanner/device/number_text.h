@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace scanner {
+namespace tervo::scanner {
 
 std::optional<long> parseInteger(const std::string& text, long minimum, long maximum);
 std::optional<std::uint64_t> parseUnsigned(const std::string& text);
 
-}  // namespace scanner
+}  // namespace tervo::scanner

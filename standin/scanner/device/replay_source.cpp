@@ -7,7 +7,7 @@
 
 #include "image_files.h"
 
-namespace scanner {
+namespace tervo::scanner {
 namespace {
 
 bool isImageName(const std::filesystem::path& path) {
@@ -36,13 +36,13 @@ std::string ReplaySource::open(const std::string& folder) {
     return {};
 }
 
-std::optional<fpsynth::GrayImage> ReplaySource::next() {
+std::optional<tervo::synth::GrayImage> ReplaySource::next() {
     if (files_.empty()) return std::nullopt;
     const std::string& path = files_[position_];
     position_ = (position_ + 1) % files_.size();
-    const std::optional<fpsynth::GrayImage> image = fpsynth::readGrayImageFile(path);
+    const std::optional<tervo::synth::GrayImage> image = tervo::synth::readGrayImageFile(path);
     if (!image) return std::nullopt;
-    return fpsynth::fitToSensor(*image);
+    return tervo::synth::fitToSensor(*image);
 }
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -7,7 +7,7 @@
 
 #include "plane.h"
 
-namespace scanner {
+namespace tervo::scanner {
 
 class ReplaySource {
   public:
@@ -19,7 +19,7 @@ class ReplaySource {
 
     // The next image fitted to the sensor window, wrapping around after the
     // last file; no value when that file cannot be read as an image.
-    std::optional<fpsynth::GrayImage> next();
+    std::optional<tervo::synth::GrayImage> next();
 
   private:
     std::string folder_;
@@ -27,4 +27,4 @@ class ReplaySource {
     std::size_t position_ = 0;
 };
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -1,7 +1,7 @@
 // Result codes of the capture library, the same values the console prints.
 #pragma once
 
-namespace scanner {
+namespace tervo::scanner {
 
 constexpr int GA_OK = 1;
 constexpr int GA_NO_ERROR = 0;
@@ -17,4 +17,4 @@ constexpr int GA_E_FILEIILEGAL = -102;
 // Shares its value with GA_E_FILEIILEGAL on the real device as well.
 constexpr int GA_E_NOBEGINCAPTURE = -102;
 
-}  // namespace scanner
+}  // namespace tervo::scanner

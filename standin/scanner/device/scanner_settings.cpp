@@ -7,7 +7,7 @@
 #include "fault_plan.h"
 #include "number_text.h"
 
-namespace scanner {
+namespace tervo::scanner {
 namespace {
 
 std::optional<std::string> environment(const char* name) {
@@ -88,7 +88,7 @@ ScannerSettings readScannerSettings(std::ostream& diagnostics) {
                      "seed 0");
     }
     if (const std::optional<std::string> text = environment("TERVO_SCANNER_DIFFICULTY")) {
-        if (const std::optional<fpsynth::Difficulty> difficulty = fpsynth::parseDifficulty(*text))
+        if (const std::optional<tervo::synth::Difficulty> difficulty = tervo::synth::parseDifficulty(*text))
             settings.difficulty = *difficulty;
         else
             complain(diagnostics, "TERVO_SCANNER_DIFFICULTY", *text, "expected easy, typical or hard",
@@ -110,4 +110,4 @@ ScannerSettings readScannerSettings(std::ostream& diagnostics) {
     return settings;
 }
 
-}  // namespace scanner
+}  // namespace tervo::scanner

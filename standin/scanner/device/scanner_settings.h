@@ -9,7 +9,7 @@
 
 #include "capture_conditions.h"
 
-namespace scanner {
+namespace tervo::scanner {
 
 struct LinkLossPlan {
     int failingCaptures = 0;  // 0: the link never drops
@@ -20,7 +20,7 @@ struct LinkLossPlan {
 struct ScannerSettings {
     int finger = 1;
     std::uint64_t seed = 0;
-    fpsynth::Difficulty difficulty = fpsynth::Difficulty::Typical;
+    tervo::synth::Difficulty difficulty = tervo::synth::Difficulty::Typical;
     std::string replayFolder;  // empty: synthetic fingers
     bool noFinger = false;
     int latencyMs = 0;
@@ -37,4 +37,4 @@ ScannerSettings readScannerSettings(std::ostream& diagnostics);
 // Parses K[:CODE[:AFTER]]; returns an error description or an empty string.
 std::string parseLinkLoss(const std::string& text, LinkLossPlan& plan);
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -11,14 +11,14 @@
 #include "result_codes.h"
 #include "sensor_geometry.h"
 
-namespace scanner {
+namespace tervo::scanner {
 
-using fpsynth::kSensorHeight;
-using fpsynth::kSensorWidth;
+using tervo::synth::kSensorHeight;
+using tervo::synth::kSensorWidth;
 
 void VirtualScanner::applySettings() {
     settings_ = readScannerSettings(std::cerr);
-    const fpsynth::FingerIdentity wanted{settings_.seed, settings_.finger};
+    const tervo::synth::FingerIdentity wanted{settings_.seed, settings_.finger};
     // A different finger on the sensor starts again at its first impression.
     if (!identityChosen_ || wanted.seed != identity_.seed || wanted.finger != identity_.finger) {
         identity_ = wanted;
@@ -184,7 +184,7 @@ std::optional<int> VirtualScanner::linkLossResult() {
     return settings_.linkLoss.code;
 }
 
-void VirtualScanner::applyLevels(fpsynth::GrayImage& image) const {
+void VirtualScanner::applyLevels(tervo::synth::GrayImage& image) const {
     if (bright_ == kLevelDefault && contrast_ == kLevelDefault && gain_ == kGainDefault) return;
     const double slope = contrast_ / 128.0 * (0.75 + gain_ / 16.0);
     std::uint8_t table[256];
@@ -195,14 +195,14 @@ void VirtualScanner::applyLevels(fpsynth::GrayImage& image) const {
     for (std::uint8_t& value : image.values) value = table[value];
 }
 
-int VirtualScanner::acquire(int channel, fpsynth::GrayImage& image) {
+int VirtualScanner::acquire(int channel, tervo::synth::GrayImage& image) {
     const int state = checkOpenChannel(channel);
     if (state != GA_OK) return state;
     if (settings_.latencyMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(settings_.latencyMs));
     if (const std::optional<int> lost = linkLossResult()) return *lost;
     if (settings_.noFinger) return GA_E_TIMEOUT;
     if (replaying_) {
-        std::optional<fpsynth::GrayImage> replayed = replay_.next();
+        std::optional<tervo::synth::GrayImage> replayed = replay_.next();
         if (!replayed) return GA_E_FILEIILEGAL;
         image = std::move(*replayed);
     } else {
@@ -214,7 +214,7 @@ int VirtualScanner::acquire(int channel, fpsynth::GrayImage& image) {
 
 int VirtualScanner::getRawData(int channel, unsigned char* destination) {
     if (destination == nullptr) return open_ ? GA_E_INVALID_PARAMETER : GA_E_DEVICE_NOINIT;
-    fpsynth::GrayImage image;
+    tervo::synth::GrayImage image;
     const int result = acquire(channel, image);
     if (result != GA_OK) return result;
     // The device sends only the capture window, rows packed one after another.
@@ -227,14 +227,14 @@ int VirtualScanner::getRawData(int channel, unsigned char* destination) {
 
 int VirtualScanner::getBmpData(int channel, unsigned char* destination) {
     if (destination == nullptr) return open_ ? GA_E_INVALID_PARAMETER : GA_E_DEVICE_NOINIT;
-    fpsynth::GrayImage image;
+    tervo::synth::GrayImage image;
     const int result = acquire(channel, image);
     if (result != GA_OK) return result;
-    fpsynth::GrayImage windowed(window_.width, window_.height);
+    tervo::synth::GrayImage windowed(window_.width, window_.height);
     for (int y = 0; y < window_.height; ++y)
         std::memcpy(windowed.row(y), image.row(window_.originY + y) + window_.originX,
                     static_cast<std::size_t>(window_.width));
-    const std::vector<std::uint8_t> bmp = fpsynth::encodeGrayBmp(windowed);
+    const std::vector<std::uint8_t> bmp = tervo::synth::encodeGrayBmp(windowed);
     std::memcpy(destination, bmp.data(), bmp.size());
     return GA_OK;
 }
@@ -264,4 +264,4 @@ int VirtualScanner::playSound(int channel, int code, int secondCode) const {
     return GA_OK;
 }
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -15,7 +15,7 @@
 #include "scanner_settings.h"
 #include "synthetic_fingers.h"
 
-namespace scanner {
+namespace tervo::scanner {
 
 struct CaptureWindow {
     int originX = 0;
@@ -63,9 +63,9 @@ class VirtualScanner {
 
   private:
     void applySettings();
-    int acquire(int channel, fpsynth::GrayImage& image);
+    int acquire(int channel, tervo::synth::GrayImage& image);
     std::optional<int> linkLossResult();
-    void applyLevels(fpsynth::GrayImage& image) const;
+    void applyLevels(tervo::synth::GrayImage& image) const;
     int checkOpenChannel(int channel) const;
 
     bool open_ = false;
@@ -78,8 +78,8 @@ class VirtualScanner {
     ScannerSettings settings_;
     bool replaying_ = false;
     ReplaySource replay_;
-    fpsynth::SyntheticFingers fingers_;
-    fpsynth::FingerIdentity identity_;
+    tervo::synth::SyntheticFingers fingers_;
+    tervo::synth::FingerIdentity identity_;
     int nextImpression_ = 1;
     bool identityChosen_ = false;
 
@@ -95,4 +95,4 @@ class VirtualScanner {
     CallLog log_;
 };
 
-}  // namespace scanner
+}  // namespace tervo::scanner

@@ -16,24 +16,24 @@
 
 namespace {
 
-std::string impressionPath(const fpgen::Options& options, int finger, int impression) {
+std::string impressionPath(const tervo::fpgen::Options& options, int finger, int impression) {
     char name[32];
     std::snprintf(name, sizeof name, "%04d_%d.bmp", finger, impression);
     return (std::filesystem::path(options.outFolder) / name).string();
 }
 
 // Writes every impression of one finger; returns false on the first failed file.
-bool writeFinger(const fpgen::Options& options, int finger, fpsynth::SyntheticFingers& fingers) {
-    const fpsynth::FingerIdentity identity{options.seed, finger};
+bool writeFinger(const tervo::fpgen::Options& options, int finger, tervo::synth::SyntheticFingers& fingers) {
+    const tervo::synth::FingerIdentity identity{options.seed, finger};
     for (int impression = 1; impression <= options.impressions; ++impression) {
-        const fpsynth::GrayImage image = fingers.impression(identity, impression, options.difficulty);
+        const tervo::synth::GrayImage image = fingers.impression(identity, impression, options.difficulty);
         const std::string path = impressionPath(options, finger, impression);
-        if (!fpsynth::writeGrayBmp(path, image)) {
+        if (!tervo::synth::writeGrayBmp(path, image)) {
             std::fprintf(stderr, "tervo-fpgen: cannot write %s\n", path.c_str());
             return false;
         }
         if (!options.pngPath.empty() && finger == options.firstFinger && impression == 1 &&
-            !fpgen::writeGrayPng(options.pngPath, image)) {
+            !tervo::fpgen::writeGrayPng(options.pngPath, image)) {
             std::fprintf(stderr, "tervo-fpgen: cannot write %s\n", options.pngPath.c_str());
             return false;
         }
@@ -42,7 +42,7 @@ bool writeFinger(const fpgen::Options& options, int finger, fpsynth::SyntheticFi
 }
 
 // Fingers are independent, so they are shared out between the cores.
-bool writeAllFingers(const fpgen::Options& options) {
+bool writeAllFingers(const tervo::fpgen::Options& options) {
     const int fingerCount = options.lastFinger - options.firstFinger + 1;
     const unsigned cores = std::thread::hardware_concurrency();
     const int wanted = options.jobs > 0 ? options.jobs : static_cast<int>(cores == 0 ? 1 : cores);
@@ -50,7 +50,7 @@ bool writeAllFingers(const fpgen::Options& options) {
     std::atomic<int> nextFinger{options.firstFinger};
     std::atomic<bool> failed{false};
     auto work = [&]() {
-        fpsynth::SyntheticFingers fingers;
+        tervo::synth::SyntheticFingers fingers;
         for (int finger = nextFinger++; finger <= options.lastFinger && !failed; finger = nextFinger++)
             if (!writeFinger(options, finger, fingers)) failed = true;
     };
@@ -64,14 +64,15 @@ bool writeAllFingers(const fpgen::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    fpgen::Options options;
-    const std::string error = fpgen::parseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
+    tervo::fpgen::Options options;
+    const std::string error =
+        tervo::fpgen::parseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
     if (!error.empty()) {
-        std::fprintf(stderr, "tervo-fpgen: %s\n%s", error.c_str(), fpgen::usageText());
+        std::fprintf(stderr, "tervo-fpgen: %s\n%s", error.c_str(), tervo::fpgen::usageText());
         return 2;
     }
     if (options.help || options.version) {
-        std::fputs(options.help ? fpgen::usageText() : fpgen::versionText(), stdout);
+        std::fputs(options.help ? tervo::fpgen::usageText() : tervo::fpgen::versionText(), stdout);
         return 0;
     }
     std::error_code folderError;

@@ -2,15 +2,15 @@
 
 #include "number_text.h"
 
-namespace fpgen {
+namespace tervo::fpgen {
 namespace {
 
 std::string parseFingerRange(const std::string& text, Options& options) {
     const std::size_t dash = text.find('-');
     const std::string first = dash == std::string::npos ? text : text.substr(0, dash);
     const std::string last = dash == std::string::npos ? text : text.substr(dash + 1);
-    const auto a = scanner::parseInteger(first, 1, kMaxFinger);
-    const auto b = scanner::parseInteger(last, 1, kMaxFinger);
+    const auto a = tervo::scanner::parseInteger(first, 1, kMaxFinger);
+    const auto b = tervo::scanner::parseInteger(last, 1, kMaxFinger);
     if (!a || !b || *b < *a) return "--fingers wants A-B with 1 <= A <= B <= 9999, not '" + text + "'";
     options.firstFinger = static_cast<int>(*a);
     options.lastFinger = static_cast<int>(*b);
@@ -48,19 +48,19 @@ std::string parseOptions(const std::vector<std::string>& arguments, Options& opt
             const std::string error = parseFingerRange(value, options);
             if (!error.empty()) return error;
         } else if (name == "--impressions") {
-            const auto count = scanner::parseInteger(value, 1, kMaxImpressions);
+            const auto count = tervo::scanner::parseInteger(value, 1, kMaxImpressions);
             if (!count) return "--impressions wants a number from 1 to 1000, not '" + value + "'";
             options.impressions = static_cast<int>(*count);
         } else if (name == "--seed") {
-            const auto seed = scanner::parseUnsigned(value);
+            const auto seed = tervo::scanner::parseUnsigned(value);
             if (!seed) return "--seed wants an unsigned 64-bit number, not '" + value + "'";
             options.seed = *seed;
         } else if (name == "--jobs") {
-            const auto jobs = scanner::parseInteger(value, 1, kMaxJobs);
+            const auto jobs = tervo::scanner::parseInteger(value, 1, kMaxJobs);
             if (!jobs) return "--jobs wants a number from 1 to 256, not '" + value + "'";
             options.jobs = static_cast<int>(*jobs);
         } else if (name == "--difficulty") {
-            const auto difficulty = fpsynth::parseDifficulty(value);
+            const auto difficulty = tervo::synth::parseDifficulty(value);
             if (!difficulty) return "--difficulty wants easy, typical or hard, not '" + value + "'";
             options.difficulty = *difficulty;
         } else if (name == "--png") {
@@ -73,4 +73,4 @@ std::string parseOptions(const std::vector<std::string>& arguments, Options& opt
     return {};
 }
 
-}  // namespace fpgen
+}  // namespace tervo::fpgen

@@ -10,7 +10,7 @@
 
 #include "capture_conditions.h"
 
-namespace fpgen {
+namespace tervo::fpgen {
 
 struct Options {
     std::string outFolder;
@@ -20,7 +20,7 @@ struct Options {
     std::uint64_t seed = 0;
     std::string pngPath;  // empty: no PNG
     int jobs = 0;         // worker threads; 0: one per core
-    fpsynth::Difficulty difficulty = fpsynth::Difficulty::Typical;
+    tervo::synth::Difficulty difficulty = tervo::synth::Difficulty::Typical;
     bool help = false;     // --help: print the usage and stop
     bool version = false;  // --version: print the version and stop
 };
@@ -35,4 +35,4 @@ std::string parseOptions(const std::vector<std::string>& arguments, Options& opt
 const char* usageText();
 const char* versionText();
 
-}  // namespace fpgen
+}  // namespace tervo::fpgen

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <vector>
 
-namespace fpgen {
+namespace tervo::fpgen {
 namespace {
 
 // libpng reports errors by longjmp; keeping the setjmp frame in a function
 // with no C++ objects of its own avoids skipping any destructor.
-bool encode(std::FILE* file, const fpsynth::GrayImage& image, std::vector<png_bytep>& rows) {
+bool encode(std::FILE* file, const tervo::synth::GrayImage& image, std::vector<png_bytep>& rows) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
@@ -31,7 +31,7 @@ bool encode(std::FILE* file, const fpsynth::GrayImage& image, std::vector<png_by
 
 }  // namespace
 
-bool writeGrayPng(const std::string& path, const fpsynth::GrayImage& image) {
+bool writeGrayPng(const std::string& path, const tervo::synth::GrayImage& image) {
     if (image.width <= 0 || image.height <= 0) return false;
     std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
     for (int y = 0; y < image.height; ++y)
@@ -44,4 +44,4 @@ bool writeGrayPng(const std::string& path, const fpsynth::GrayImage& image) {
     return encoded && closed;
 }
 
-}  // namespace fpgen
+}  // namespace tervo::fpgen

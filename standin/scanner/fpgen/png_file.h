@@ -5,9 +5,9 @@
 
 #include "plane.h"
 
-namespace fpgen {
+namespace tervo::fpgen {
 
 // Returns false (and leaves no partial file behind) when the file cannot be written.
-bool writeGrayPng(const std::string& path, const fpsynth::GrayImage& image);
+bool writeGrayPng(const std::string& path, const tervo::synth::GrayImage& image);
 
-}  // namespace fpgen
+}  // namespace tervo::fpgen

@@ -1,6 +1,6 @@
 #include "capture_conditions.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 // One row per difficulty, in the order of the enumeration.
@@ -38,4 +38,4 @@ const CaptureConditions& captureConditions(Difficulty difficulty) {
     return kConditions[static_cast<int>(difficulty)];
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace fpsynth {
+namespace tervo::synth {
 
 enum class Difficulty { Easy, Typical, Hard };
 
@@ -44,4 +44,4 @@ struct CaptureConditions {
 
 const CaptureConditions& captureConditions(Difficulty difficulty);
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

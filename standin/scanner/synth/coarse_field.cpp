@@ -1,6 +1,6 @@
 #include "coarse_field.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 CoarseField::CoarseField(const SmoothField& field, int width, int height)
     : grid_(width / kStep + 3, height / kStep + 3) {
@@ -10,4 +10,4 @@ CoarseField::CoarseField(const SmoothField& field, int width, int height)
                 static_cast<float>(field.at(static_cast<double>(i) * kStep, static_cast<double>(j) * kStep));
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -6,7 +6,7 @@
 #include "plane.h"
 #include "smooth_field.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 class CoarseField {
   public:
@@ -21,4 +21,4 @@ class CoarseField {
     FloatPlane grid_;
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

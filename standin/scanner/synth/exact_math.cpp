@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace fpsynth::exact {
+namespace tervo::synth::exact {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -129,4 +129,4 @@ double atan2(double y, double x) {
     return 0.0;
 }
 
-}  // namespace fpsynth::exact
+}  // namespace tervo::synth::exact

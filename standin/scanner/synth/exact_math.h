@@ -11,7 +11,7 @@
 // arc tangent; all accurate to within a few units in the last place.
 #pragma once
 
-namespace fpsynth::exact {
+namespace tervo::synth::exact {
 
 double sin(double x);
 double cos(double x);
@@ -21,4 +21,4 @@ double log(double x);  // x > 0
 double atan(double x);
 double atan2(double y, double x);
 
-}  // namespace fpsynth::exact
+}  // namespace tervo::synth::exact

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace fpsynth {
+namespace tervo::synth {
 
 FingerPad::FingerPad(RandomStream& random, double centreX, double centreY)
     : centreX_(centreX + random.normal(0.0, 6.0)),
@@ -23,4 +23,4 @@ double FingerPad::depth(double x, double y) const {
     return 1.0 - u * u * u - v * v * v;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

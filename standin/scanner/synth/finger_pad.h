@@ -10,7 +10,7 @@
 
 #include "random_stream.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 class FingerPad {
   public:
@@ -25,4 +25,4 @@ class FingerPad {
     double bottomReach_;
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -4,7 +4,7 @@
 
 #include "exact_math.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -71,4 +71,4 @@ void GaborBank::buildKernel(double ridgeAngle, double period, float* taps) const
     for (int t = 0; t < kTaps; ++t) taps[t] = static_cast<float>(values[t] / waveGain);
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace fpsynth {
+namespace tervo::synth {
 
 class GaborBank {
   public:
@@ -42,4 +42,4 @@ class GaborBank {
     std::vector<float> taps_;
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

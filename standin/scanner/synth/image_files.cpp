@@ -8,7 +8,7 @@
 
 #include "sensor_geometry.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 constexpr std::size_t kMaxFileBytes = 64u << 20;
@@ -172,4 +172,4 @@ GrayImage fitToSensor(const GrayImage& image) {
     return fitted;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

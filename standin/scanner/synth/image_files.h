@@ -14,7 +14,7 @@
 
 #include "plane.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 constexpr std::size_t kBmpPixelOffset = 1078;
 
@@ -31,4 +31,4 @@ std::optional<GrayImage> readGrayImageFile(const std::string& path);
 // out and padding with white, the colour of an empty optical sensor.
 GrayImage fitToSensor(const GrayImage& image);
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

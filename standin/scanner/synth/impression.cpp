@@ -9,7 +9,7 @@
 #include "random_stream.h"
 #include "sensor_geometry.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 constexpr double kDegree = 3.141592653589793 / 180.0;
@@ -232,4 +232,4 @@ GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan
     return image;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -16,7 +16,7 @@
 #include "master_print.h"
 #include "plane.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 struct PlacementPlan {
     double shiftX = 0.0;  // pixels
@@ -73,4 +73,4 @@ MasterPoint sensorToMaster(const ImpressionPlan& plan, const MasterPrint& master
 // The sensor image: kSensorWidth x kSensorHeight, top row first, dark ridges on a light background.
 GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan);
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -10,7 +10,7 @@
 #include "smooth_field.h"
 #include "upsample.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 // Pixels this far outside the pad outline still get ridges, so that a hard
@@ -97,4 +97,4 @@ MasterPrint generateMasterPrint(const FingerIdentity& identity) {
     return master;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

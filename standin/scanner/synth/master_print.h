@@ -9,7 +9,7 @@
 #include "orientation_model.h"
 #include "plane.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 // Who the finger is: the generator seed and the finger number.
 struct FingerIdentity {
@@ -43,4 +43,4 @@ struct MasterPrint {
 
 MasterPrint generateMasterPrint(const FingerIdentity& identity);
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

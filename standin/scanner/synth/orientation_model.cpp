@@ -5,7 +5,7 @@
 
 #include "exact_math.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -161,4 +161,4 @@ double OrientationModel::angleAt(double x, double y) const {
     return angle < 0.0 ? angle + kPi : angle;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

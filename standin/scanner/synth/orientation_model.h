@@ -16,7 +16,7 @@
 #include "random_stream.h"
 #include "smooth_field.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 enum class PatternClass { Arch, TentedArch, LeftLoop, RightLoop, Whorl };
 
@@ -70,4 +70,4 @@ class OrientationModel {
     SmoothField meander_;
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace fpsynth {
+namespace tervo::synth {
 
 template <typename T>
 struct Plane {
@@ -72,4 +72,4 @@ class BilinearTap {
     std::size_t stride_ = 0;
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

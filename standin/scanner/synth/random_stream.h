@@ -12,7 +12,7 @@
 
 #include "exact_math.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 // Mixes a 64-bit value into a well-distributed one (splitmix64 finaliser).
 inline std::uint64_t mix64(std::uint64_t value) {
@@ -90,4 +90,4 @@ class RandomStream {
     std::uint64_t state_[4];
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

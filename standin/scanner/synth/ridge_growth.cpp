@@ -7,7 +7,7 @@
 
 #include "gabor_bank.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 constexpr int kR = GaborBank::kRadius;
@@ -146,4 +146,4 @@ FloatPlane growRidges(const Plane<std::uint16_t>& kernelIndex, const Plane<std::
     return ridges;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -13,7 +13,7 @@
 #include "plane.h"
 #include "random_stream.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 struct RidgeGrowthPlan {
     int seedCount = 24;
@@ -27,4 +27,4 @@ struct RidgeGrowthPlan {
 FloatPlane growRidges(const Plane<std::uint16_t>& kernelIndex, const Plane<std::uint8_t>& region,
                       const RidgeGrowthPlan& plan, RandomStream& random);
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

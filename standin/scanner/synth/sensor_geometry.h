@@ -1,10 +1,10 @@
 // Geometry of the virtual sensor: a 500 ppi optical window of 256 x 360 pixels.
 #pragma once
 
-namespace fpsynth {
+namespace tervo::synth {
 
 constexpr int kSensorWidth = 256;
 constexpr int kSensorHeight = 360;
 constexpr int kSensorPixels = kSensorWidth * kSensorHeight;  // 92160 bytes per raw image
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -5,7 +5,7 @@
 
 #include "exact_math.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 constexpr double kDegree = 3.141592653589793 / 180.0;
@@ -75,4 +75,4 @@ void paintSkinMarks(RandomStream& random, FloatPlane& ridges, double centreX, do
     }
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -8,10 +8,10 @@
 #include "plane.h"
 #include "random_stream.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 // Paints this finger's creases and scars into the ridge field, centred
 // around (centreX, centreY): the ridge value is pulled down to a valley.
 void paintSkinMarks(RandomStream& random, FloatPlane& ridges, double centreX, double centreY);
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

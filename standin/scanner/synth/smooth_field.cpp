@@ -4,7 +4,7 @@
 
 #include "exact_math.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 SmoothField::SmoothField(RandomStream& random, double minWavelength, double maxWavelength) {
     double weightSum = 0.0;
@@ -28,4 +28,4 @@ double SmoothField::at(double x, double y) const {
     return value;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -9,7 +9,7 @@
 
 #include "random_stream.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 class SmoothField {
   public:
@@ -25,4 +25,4 @@ class SmoothField {
     std::array<Wave, 4> waves_{};
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

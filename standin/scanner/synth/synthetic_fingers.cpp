@@ -1,6 +1,6 @@
 #include "synthetic_fingers.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 const MasterPrint& SyntheticFingers::master(const FingerIdentity& identity) {
     if (!cached_ || cached_->identity.seed != identity.seed || cached_->identity.finger != identity.finger)
@@ -13,4 +13,4 @@ GrayImage SyntheticFingers::impression(const FingerIdentity& identity, int impre
     return renderImpression(master(identity), planImpression(identity, impression, difficulty));
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

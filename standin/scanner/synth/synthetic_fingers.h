@@ -9,7 +9,7 @@
 #include "impression.h"
 #include "master_print.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 class SyntheticFingers {
   public:
@@ -22,4 +22,4 @@ class SyntheticFingers {
     std::unique_ptr<MasterPrint> cached_;
 };
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace fpsynth {
+namespace tervo::synth {
 namespace {
 
 // Catmull-Rom weights for the half-way point between samples 1 and 2.
@@ -32,4 +32,4 @@ FloatPlane upsampleTwice(const FloatPlane& coarse) {
     return fine;
 }
 
-}  // namespace fpsynth
+}  // namespace tervo::synth

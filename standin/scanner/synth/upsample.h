@@ -3,10 +3,10 @@
 
 #include "plane.h"
 
-namespace fpsynth {
+namespace tervo::synth {
 
 // Coarse sample (i, j) lands on fine pixel (2i, 2j); the result is
 // (2 * width) x (2 * height), edges extended by clamping.
 FloatPlane upsampleTwice(const FloatPlane& coarse);
 
-}  // namespace fpsynth
+}  // namespace tervo::synth
