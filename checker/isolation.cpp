@@ -65,6 +65,11 @@ void decode(std::vector<char>& received, ChildReport& report, bool& answered, st
                                   received.begin() + static_cast<long>(at + 5 + size));
         if (type == 'c') lastCall = payload;
         if (type == 'm') report.missing.push_back(payload);
+        if (type == 'l') {
+            const std::size_t split = payload.find('\0');
+            report.library.path = payload.substr(0, split);
+            report.library.standIn = split == std::string::npos ? "" : payload.substr(split + 1);
+        }
         if (type == 'i') report.images.emplace_back(payload.begin(), payload.end());
         if (type == 'r' && !payload.empty()) {
             report.outcome = {statusOf(payload[0]), payload.substr(1)};
@@ -117,6 +122,11 @@ void Channel::send(char type, const void* data, std::size_t size) {
     std::memcpy(head + 1, &length, sizeof length);
     writeAll(fd_, head, sizeof head);
     writeAll(fd_, data, size);
+}
+
+void Channel::library(const origin::LibraryFile& file) {
+    const std::string payload = file.path + '\0' + file.standIn;
+    send('l', payload.data(), payload.size());
 }
 
 void Channel::outcome(const Outcome& outcome) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "images.h"
+#include "library_origin.h"
 #include "outcome.h"
 
 namespace checker {
@@ -20,6 +21,8 @@ class Channel {
     // Sent before every library call, so that a crash is blamed on its entry point.
     void calling(const std::string& entryPoint) { send('c', entryPoint.data(), entryPoint.size()); }
     void missing(const std::string& entryPoint) { send('m', entryPoint.data(), entryPoint.size()); }
+    // The file a library was loaded from, for the report.
+    void library(const origin::LibraryFile& file);
     void image(const Image& image) { send('i', image.data(), image.size()); }
     void outcome(const Outcome& outcome);
 
@@ -32,6 +35,7 @@ class Channel {
 struct ChildReport {
     Outcome outcome;
     std::vector<std::string> missing;
+    origin::LibraryFile library;  // empty unless the child sent it
     std::vector<Image> images;
 };
 

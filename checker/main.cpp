@@ -40,12 +40,13 @@ int main(int argc, char** argv) {
         if (!readBmpFile(path, files.back(), error)) return usageError(error);
     }
 
-    const std::vector<Result> results = runChecks(options.only, files);
+    std::vector<SuiteLibrary> libraries;
+    const std::vector<Result> results = runChecks(options.only, files, libraries);
     const Totals totals = totalsOf(results);
     std::printf("%s\n", totalsLine(totals).c_str());
     if (!options.report.empty()) {
         std::ofstream report(options.report);
-        writeJUnit(report, results);
+        writeJUnit(report, results, libraries);
         report.close();
         if (!report) {
             std::fprintf(stderr, "tervo-check: cannot write %s\n", options.report.c_str());

@@ -99,7 +99,8 @@ std::string totalsLine(const Totals& totals) {
            std::to_string(totals.skipped) + " skipped";
 }
 
-void writeJUnit(std::ostream& out, const std::vector<Result>& results) {
+void writeJUnit(std::ostream& out, const std::vector<Result>& results,
+                const std::vector<SuiteLibrary>& libraries) {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out << "<testsuites name=\"tervo-check\" " << counts(results) << ">\n";
     for (std::size_t begin = 0; begin < results.size();) {
@@ -108,6 +109,13 @@ void writeJUnit(std::ostream& out, const std::vector<Result>& results) {
         const std::vector<Result> suite(results.begin() + static_cast<long>(begin),
                                         results.begin() + static_cast<long>(end));
         out << "  <testsuite name=\"" << xml(suite.front().suite) << "\" " << counts(suite) << ">\n";
+        for (const SuiteLibrary& library : libraries)
+            if (library.suite == suite.front().suite)
+                out << "    <properties>\n"
+                    << "      <property name=\"library\" value=\"" << xml(library.file.path) << "\"/>\n"
+                    << "      <property name=\"origin\" value=\"" << xml(origin::originText(library.file))
+                    << "\"/>\n"
+                    << "    </properties>\n";
         for (const Result& r : suite) {
             out << "    <testcase classname=\"tervo-check." << xml(r.suite) << "\" name=\"" << xml(r.name)
                 << "\" time=\"" << seconds(r.seconds) << "\">";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "library_origin.h"
 #include "outcome.h"
 
 namespace checker {
@@ -18,6 +19,12 @@ struct Result {
     double seconds = 0;
 };
 
+// The library file a suite's checks ran on.
+struct SuiteLibrary {
+    std::string suite;
+    origin::LibraryFile file;
+};
+
 struct Totals {
     int passed = 0, failed = 0, skipped = 0;
 };
@@ -27,7 +34,9 @@ std::string resultLine(const Result& result);
 Totals totalsOf(const std::vector<Result>& results);
 // "N passed, N failed, N skipped".
 std::string totalsLine(const Totals& totals);
-void writeJUnit(std::ostream& out, const std::vector<Result>& results);
+// The libraries' files go into each suite's properties "library" and "origin".
+void writeJUnit(std::ostream& out, const std::vector<Result>& results,
+                const std::vector<SuiteLibrary>& libraries);
 
 }  // namespace checker
 

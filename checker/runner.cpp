@@ -1,8 +1,5 @@
 #include "runner.h"
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <chrono>
 #include <cstdio>
 #include <set>
@@ -25,17 +22,18 @@ Outcome findEntryPoints(Channel& channel, const Contract& contract) {
     std::string error;
     void* handle = openLibrary(contract.library, error);
     if (handle == nullptr) return failed("cannot be loaded: " + error);
+    // Which file is under test, and whether it is one of the project's own.
+    const origin::LibraryFile file = origin::fileOfHandle(handle);
+    channel.library(file);
+    const std::string where = file.path.empty() ? "" : file.path + ", " + origin::originText(file);
     std::string missing;
     for (const char* name : contract.entryPoints)
         if (loader::lookup<void*>(handle, name) == nullptr) {
             channel.missing(name);
             missing += (missing.empty() ? "" : ", ") + std::string(name);
         }
-    if (!missing.empty()) return failed(missing + " missing");
-    link_map* map = nullptr;
-    const bool located =
-        dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr;
-    return passed(located ? map->l_name : "");
+    if (!missing.empty()) return failed(missing + " missing" + (where.empty() ? "" : " (" + where + ")"));
+    return passed(where);
 }
 
 // Two captures from the capture library, for the algorithm checks.
@@ -100,7 +98,8 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void runContract(const Contract& contract, const std::vector<Image>& files, Run& run) {
+void runContract(const Contract& contract, const std::vector<Image>& files, Run& run,
+                 std::vector<SuiteLibrary>& libraries) {
     std::printf("%s contract, %s:\n", contract.family == Family::capture ? "Capture" : "Algorithm",
                 contract.library);
     auto start = std::chrono::steady_clock::now();
@@ -108,6 +107,7 @@ void runContract(const Contract& contract, const std::vector<Image>& files, Run&
     ChildReport found = runIsolated([&](Channel& channel) { return findEntryPoints(channel, contract); });
     presence.loaded = found.outcome.status == Status::ok || !found.missing.empty();
     presence.missing.insert(found.missing.begin(), found.missing.end());
+    if (!found.library.path.empty()) libraries.push_back({contract.name, found.library});
     run.report({contract.name, std::string(contract.library) + ": every entry point present", found.outcome,
                 secondsSince(start)});
 
@@ -145,10 +145,11 @@ Inputs inputsFromFiles(const std::vector<Image>& images) {
     return inputs;
 }
 
-std::vector<Result> runChecks(const std::string& only, const std::vector<Image>& files) {
+std::vector<Result> runChecks(const std::string& only, const std::vector<Image>& files,
+                              std::vector<SuiteLibrary>& libraries) {
     Run run;
     for (const Contract* contract : {&captureContract(), &algorithmContract()})
-        if (only.empty() || only == contract->name) runContract(*contract, files, run);
+        if (only.empty() || only == contract->name) runContract(*contract, files, run, libraries);
     return std::move(run.results());
 }
 

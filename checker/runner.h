@@ -16,7 +16,9 @@ namespace checker {
 Inputs inputsFromFiles(const std::vector<Image>& images);
 
 // only: "", "capture" or "algorithm". files: the --image images, if any.
-std::vector<Result> runChecks(const std::string& only, const std::vector<Image>& files);
+// libraries: the file each contract's library was loaded from.
+std::vector<Result> runChecks(const std::string& only, const std::vector<Image>& files,
+                              std::vector<SuiteLibrary>& libraries);
 
 }  // namespace checker
 

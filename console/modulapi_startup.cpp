@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "library_origin.h"
 #include "modulapi.h"
 
 #ifndef TERVO_ALGORITHM_FIRST
@@ -102,6 +103,12 @@ void prepareStdio() {
 
 int tervoMain(int argc, char** argv) {
     if (answeredProgramInfo(argc, argv)) return 0;
+#if !TERVO_ALGORITHM_FIRST
+    // The linked build's libraries came with the program: say which files
+    // answer the calls it is about to make (the loader does so as it opens them).
+    origin::announce("libID_FprCap.so", origin::fileDefining("LIVESCAN_Init"));
+    origin::announce("libID_Fpr.so", origin::fileDefining("FP_Begin"));
+#endif
 #if TERVO_ALGORITHM_FIRST
     const int Retval = beginAlgorithm();
     if (!openScanner()) return -1;

@@ -28,9 +28,10 @@ std::string openFailure;
 #undef TERVO_FP_ENTRY
 
 // Each call adds a reference to the library; start-up's FP_Begin keeps it
-// loaded for the life of the process, so reopening is cheap.
+// loaded for the life of the process, so reopening is cheap. The file is named
+// on standard error at the first open and at the first after FP_End.
 bool openLibrary() {
-    dllHandle = loader::openLibrary("libID_Fpr.so", openFailure);
+    dllHandle = loader::openLibrary("libID_Fpr.so", openFailure, dllHandle != nullptr);
     return dllHandle != nullptr;
 }
 

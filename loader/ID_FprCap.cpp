@@ -24,7 +24,7 @@ std::string openFailure;
 
 int LIVESCAN_Init() {
     using LPInitfun = decltype(&LIVESCAN_Init);
-    if (hDll == nullptr) hDll = loader::openLibrary("libID_FprCap.so", openFailure);
+    if (hDll == nullptr) hDll = loader::openLibrary("libID_FprCap.so", openFailure, false);
     if (hDll == nullptr) return kLibraryMissing;
     // A failing library LIVESCAN_Init leaves the handle open for the next try.
     return loader::resolve<LPInitfun, kInitMissing>(hDll, "LIVESCAN_Init")();

@@ -8,16 +8,21 @@
 #include <cstdio>
 #include <string>
 
+#include "library_origin.h"
+
 namespace loader {
 
 // Opens a library by file name. When the dynamic loader cannot, its reason
 // goes to standard error (standard output is the console's own), once until
 // the library opens or the reason changes: the algorithm family tries again
 // on every call. lastFailure is the caller's memory of the reason last told.
-inline void* openLibrary(const char* file, std::string& lastFailure) {
+// A library opened while the caller held no handle to it is named there too,
+// with the file it came from and whether it is one of the project's own.
+inline void* openLibrary(const char* file, std::string& lastFailure, bool heldBefore) {
     void* handle = dlopen(file, RTLD_LAZY);
     if (handle != nullptr) {
         lastFailure.clear();
+        if (!heldBefore) origin::announce(file, origin::fileOfHandle(handle));
         return handle;
     }
     const char* reason = dlerror();

@@ -3,7 +3,8 @@
 
 The checker is copied into a fresh <tmp>/bin beside a <tmp>/lib holding the chosen
 libraries, so that its own run path ($ORIGIN/../lib) finds them. Cases:
-  standins            every check passes on the project's stand-ins, and the JUnit file says so
+  standins            every check passes on the project's stand-ins, and the JUnit file says so;
+                      the report names each library's file and calls it a tervo stand-in
   baseline            every check passes on the doubles run as an honest library (BASELINE)
   fault:NAME          the fault of FAULTS planted in the doubles: its check fails with the
                       observation named, the checks listed beside it fail or skip as listed,
@@ -240,6 +241,17 @@ def all_pass(runner, libs, script, args=()):
     return problems, results
 
 
+def names_files(results, libs, origins):
+    """Problems with the entry-point lines' naming of the files under test: {library: origin}."""
+    problems = []
+    for lib, origin in origins.items():
+        want = f"{os.path.realpath(os.path.join(libs, lib))}, {origin}"
+        got = results.get(f"{lib}: every entry point present", ("", ""))[1]
+        if want not in got:
+            problems.append(f"{lib}: the entry-point line says {got!r}, expected it to name {want!r}")
+    return problems
+
+
 def image_check(name):
     """Whether a check works on images (skipped when there are none)."""
     return name.startswith("FP_") and name not in IMAGE_FREE
@@ -314,6 +326,14 @@ def report_case(runner, opts):
     crashed = cases.get("FP_Decompress: a garbage compressed image answers other than 1")
     if crashed is None or crashed[0] != "FAIL" or "FP_Decompress" not in crashed[1].find("failure").get("message"):
         problems.append("the crash is not a failure naming FP_Decompress")
+    problems += names_files(results, os.path.join(opts.doubles, "no-FP_GenFeatureFromEmpty2"),
+                            {"libID_Fpr.so": "tervo stand-in: test double"})
+    for suite, lib in (("capture", "libID_FprCap.so"), ("algorithm", "libID_Fpr.so")):
+        properties = {p.get("name"): p.get("value") for p in root.findall(f"testsuite[@name='{suite}']/properties/property")}
+        want = {"library": os.path.realpath(os.path.join(opts.doubles, "no-FP_GenFeatureFromEmpty2", lib)),
+                "origin": "tervo stand-in: test double"}
+        if properties != want:
+            problems.append(f"the {suite} suite's properties are {properties}, expected {want}")
     version = cases.get("FP_GetVersion: writes nothing past 10 bytes, the first four printable")
     if version is None or version[1].findtext("system-out") != "<&'>":
         problems.append("markup in an observed value did not survive the XML file")
@@ -404,7 +424,9 @@ def main():
     runner = Runner(opts)
     try:
         if opts.case == "standins":
-            problems, _ = all_pass(runner, opts.lib, None)
+            problems, results = all_pass(runner, opts.lib, None)
+            problems += names_files(results, opts.lib, {"libID_FprCap.so": "tervo stand-in: virtual scanner",
+                                                        "libID_Fpr.so": "tervo stand-in: reference algorithm"})
         elif opts.case == "baseline":
             problems, _ = all_pass(runner, os.path.join(opts.doubles, "default"), BASELINE)
         elif opts.case.startswith("fault:"):

@@ -31,14 +31,19 @@ def main():
         "tervo": {"./usr/bin/tervo", "./usr/bin/tervo-dlopen", "./usr/bin/tervo-check", "./usr/include/ID_Fpr.h",
                   "./usr/include/ID_FprCap.h", "./usr/share/man/man1/tervo-check.1.gz"},
         "tervo-standins": {"./usr/lib/tervo/libID_Fpr.so", "./usr/lib/tervo/libID_FprCap.so", "./usr/bin/tervo-fpgen",
-                           "./usr/bin/tervo-fpshow"},
+                           "./usr/bin/tervo-fpshow", "./usr/bin/tervo-virtual"},
     }
-    fields = {name: [] for name in expected}
+    # tervo pulls in nothing that would stand before a vendor's pair; each package of the project's own
+    # libraries says how to start on them.
+    fields = {"tervo": [], "tervo-standins": ["Recommends: tervo", "tervo-virtual"]}
+    forbidden = {"tervo": ["Recommends:", "Depends: tervo-"]}
     if opts.with_libfprint:
         expected["tervo-libfprint"] = {"./usr/lib/tervo-libfprint/libID_FprCap.so",
                                        "./usr/lib/tervo-libfprint/libID_Fpr.so",
-                                       "./usr/lib/udev/rules.d/70-tervo-libfprint.rules"}
-        fields["tervo-libfprint"] = ["Conflicts: tervo-standins", "libfprint-2-2 (>= 1:1.94)"]
+                                       "./usr/lib/udev/rules.d/70-tervo-libfprint.rules",
+                                       "./usr/bin/tervo-libfprint"}
+        fields["tervo-libfprint"] = ["Conflicts: tervo-standins", "libfprint-2-2 (>= 1:1.94)", "Recommends: tervo",
+                                     "tervo-libfprint."]
     for name, files in expected.items():
         debs = glob.glob(os.path.join(out, f"{name}_*_{opts.arch}.deb"))
         if len(debs) != 1:
@@ -51,6 +56,9 @@ def main():
                       *fields[name]):
             if field not in info:
                 problems.append(f"{name}: control lacks '{field}'")
+        for field in forbidden.get(name, []):
+            if field in info:
+                problems.append(f"{name}: control has '{field}'")
         for f in sorted(files - contents):
             problems.append(f"{name}: lacks {f}")
         if name == "tervo" and any(c.endswith(".so") for c in contents):

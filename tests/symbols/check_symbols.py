@@ -4,7 +4,8 @@
 tervo exports WriteBMP alone and needs the two fingerprint libraries by their
 file names; tervo-dlopen and tervo-check, which load them at run time, export
 nothing and need neither; all carry the run path as DT_RUNPATH so that
-LD_LIBRARY_PATH can still override it.
+LD_LIBRARY_PATH can still override it, and it never names the folders where the
+project's own libraries are installed.
 """
 import argparse
 import re
@@ -74,6 +75,11 @@ def main():
             problems.append(f"{path} carries DT_RPATH, which LD_LIBRARY_PATH cannot override")
         if dynamic(path, "RUNPATH") != [opts.runpath]:
             problems.append(f"{path} has run path {dynamic(path, 'RUNPATH')}, expected {opts.runpath}")
+        # The loader searches a run path before its cache: a folder of the
+        # project's own libraries there would hide every vendor pair.
+        for entry in ":".join(dynamic(path, "RUNPATH")).split(":"):
+            if entry.rstrip("/").endswith(("/lib/tervo", "/lib/tervo-libfprint")):
+                problems.append(f"{path} searches the project's own libraries' folder {entry}")
 
     if opts.machine:
         for path in [opts.tervo, *run_time_loading] + opts.artefacts:

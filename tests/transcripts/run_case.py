@@ -28,6 +28,8 @@ Case files: header lines (`key: value`), then sections started by `--- name`:
 In expected output a line `{MENU}` stands for the menu, `{START}` for the
 successful start-up lines of the program under test; a carriage return is
 written \\r, a NUL \\0 and a backslash \\\\; every elapsed time is written #.
+In expected standard error the doubles' folder is written {doubles} and the
+build folder holding it {build}, as the programs name the library files they load.
 """
 import argparse
 import difflib
@@ -100,6 +102,13 @@ def visible(data: bytes) -> str:
             out.append(chr(b))
     # Reassemble UTF-8 text from the byte-wise characters.
     return "".join(out).encode("latin-1", errors="surrogateescape").decode("utf-8", errors="replace")
+
+
+def with_folders_named(text: str, doubles: str) -> str:
+    """Standard error with the doubles' and the build folder written as in case files."""
+    doubles = os.path.realpath(doubles)
+    text = text.replace(doubles + "/", "{doubles}/")
+    return text.replace(os.path.dirname(doubles) + "/", "{build}/")
 
 
 def expand(text: str, program: str) -> str:
@@ -216,7 +225,7 @@ def main():
             print(visible(run.stdout), end="")
             print(f"--- exit {run.returncode}")
             if run.stderr:
-                print("--- stderr\n" + visible(run.stderr), end="")
+                print("--- stderr\n" + with_folders_named(visible(run.stderr), opts.doubles), end="")
             if os.path.exists(log):
                 print("--- log\n" + open(log, encoding="utf-8").read(), end="")
             return 0
@@ -231,8 +240,9 @@ def main():
                 diff = difflib.unified_diff(want.splitlines(True), actual.splitlines(True), "expected", "actual")
                 failures.append("stdout differs:\n" + "".join(diff))
         expected_err = sections.get(f"stderr {name}", sections.get("stderr"))
-        if expected_err is not None and visible(run.stderr) != expected_err:
-            diff = difflib.unified_diff(expected_err.splitlines(True), visible(run.stderr).splitlines(True),
+        actual_err = with_folders_named(visible(run.stderr), opts.doubles)
+        if expected_err is not None and actual_err != expected_err:
+            diff = difflib.unified_diff(expected_err.splitlines(True), actual_err.splitlines(True),
                                         "expected stderr", "actual stderr")
             failures.append("stderr differs:\n" + "".join(diff))
         if run.returncode != expected_exit:

@@ -1,4 +1,5 @@
-# Start-up in each program's order, the version, the menu and "q".
+# Start-up in each program's order, the version, the menu and "q"; standard error names the
+# library files in the order the program opens them.
 --- stdin
 q
 --- stdout
@@ -9,6 +10,12 @@ you input :
 q
 FP_End with result 1 
 LIVESCAN_Close with result 1 
+--- stderr tervo
+libID_FprCap.so: {doubles}/default/libID_FprCap.so (tervo stand-in: test double)
+libID_Fpr.so: {doubles}/default/libID_Fpr.so (tervo stand-in: test double)
+--- stderr tervo-dlopen
+libID_Fpr.so: {doubles}/default/libID_Fpr.so (tervo stand-in: test double)
+libID_FprCap.so: {doubles}/default/libID_FprCap.so (tervo stand-in: test double)
 --- log tervo
 load libID_FprCap.so
 load libID_Fpr.so
