@@ -646,6 +646,8 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     }
     for (int k = 0; withSupport && k < winner.pairing.paired && detail.raw > 0.0F; ++k)
         detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);
+    detail.weight = winner.pairing.weight;
+    detail.votes = votes;
     detail.raw *= 1.0F + kVoteWeight * static_cast<float>(std::min(votes, kMaxVotes));
     detail.similarity = calibrateSimilarity(detail.raw, detail.paired);
     return detail;
