@@ -437,6 +437,13 @@ float parallelShare(float agreement) {
     return 0.5F * (1.0F + agreement);
 }
 
+// The ridge flow's factor in the score: the parallel share squared, on the scale of the minutiae term,
+// which is a squared share too (the pairs' share of one print's minutiae times that of the other's).
+float flowFactor(float agreement) {
+    const float share = parallelShare(agreement);
+    return share * share;
+}
+
 struct Consolidation {
     MatchDetail detail;
     Pairing pairing;
@@ -642,7 +649,7 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     }
     if (detail.raw > 0.0F) {
         orientationAgreement(a, b, winner.alignment, detail.orientationAgreement, detail.orientationCells);
-        detail.raw *= parallelShare(detail.orientationAgreement);
+        detail.raw *= flowFactor(detail.orientationAgreement);
     }
     for (int k = 0; withSupport && k < winner.pairing.paired && detail.raw > 0.0F; ++k)
         detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);

@@ -29,7 +29,7 @@ constexpr float kElasticSpread = 20.0F;  // pixels; pairs nearer than this weigh
 constexpr float kShrinkage = 10.0F;    // minutiae; keeps a few pairs in a tiny overlap from scoring high
 constexpr float kVoteWeight = 0.08F;   // of the score per vote; genuine pairs gather votes, impostors scatter
 constexpr int kMaxVotes = 6;           // votes; caps what crowded chance agreement can add
-constexpr float kThreshold = 0.0856F;  // raw score mapped to 0.6; 3 % above impostors at FMR 1e-4
+constexpr float kThreshold = 0.0785F;  // raw score mapped to 0.6; 3 % above impostors at FMR 1e-4
 constexpr float kFullMatch = 0.65F;    // raw score mapped to 1; a 25-minutia template against itself
 
 // Minutiae.
