@@ -82,6 +82,15 @@ TEST(Matcher, IdenticalSetsAreAPerfectMatch) {
     EXPECT_GT(matchTemplates(t, t).similarity, 0.95F);
 }
 
+// The top of the similarity scale is where a print of 25 minutiae meets itself: the score's
+// shrinkage and the calibration's full-match point must move together.
+TEST(Matcher, TwentyFiveMinutiaeAgainstThemselvesReachTheTopOfTheScale) {
+    for (unsigned seed = 60; seed < 65; ++seed) {
+        const FeatureTemplate t = randomPrint(seed, 25);
+        EXPECT_EQ(matchTemplates(t, t).similarity, 1.0F) << "seed " << seed;
+    }
+}
+
 TEST(Matcher, RotationTranslationAndJitterAreTolerated) {
     const FeatureTemplate t = randomPrint(2);
     for (float degrees : {-30.0F, -10.0F, 0.0F, 15.0F, 30.0F}) {
