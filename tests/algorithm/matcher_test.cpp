@@ -82,6 +82,15 @@ TEST(Matcher, IdenticalSetsAreAPerfectMatch) {
     EXPECT_GT(matchTemplates(t, t).similarity, 0.95F);
 }
 
+// The top of the similarity scale is where a print of 25 minutiae meets itself: the score's
+// shrinkage and the calibration's full-match point must move together.
+TEST(Matcher, TwentyFiveMinutiaeAgainstThemselvesReachTheTopOfTheScale) {
+    for (unsigned seed = 60; seed < 65; ++seed) {
+        const FeatureTemplate t = randomPrint(seed, 25);
+        EXPECT_EQ(matchTemplates(t, t).similarity, 1.0F) << "seed " << seed;
+    }
+}
+
 TEST(Matcher, RotationTranslationAndJitterAreTolerated) {
     const FeatureTemplate t = randomPrint(2);
     for (float degrees : {-30.0F, -10.0F, 0.0F, 15.0F, 30.0F}) {
@@ -193,14 +202,22 @@ TEST(Matcher, RidgeFlowAgreementWeighsTheScore) {
         x = 128 + std::cos(r) * dx + std::sin(r) * dy;
         y = 180 - std::sin(r) * dx + std::cos(r) * dy;
     };
+    FeatureTemplate oblique = moved;
     setFlow(moved, r, back);
     setFlow(crossed, r + kTwoPi / 4, back);
+    setFlow(oblique, r + kTwoPi / 8, back);
     const MatchDetail same = matchTemplates(t, moved), across = matchTemplates(t, crossed);
     EXPECT_GT(same.orientationAgreement, 0.9F);
     EXPECT_GT(same.orientationCells, 40);  // a quarter of the cells is sampled
     EXPECT_LT(across.orientationAgreement, -0.9F);
     EXPECT_EQ(across.paired, same.paired);
     EXPECT_LT(across.raw, 0.1F * same.raw);
+    // Ridges crossing at 45 degrees run alike over half the overlap: the flow factor, a squared share
+    // like the minutiae term, leaves a quarter of the score.
+    const MatchDetail half = matchTemplates(t, oblique);
+    EXPECT_NEAR(half.orientationAgreement, 0.0F, 0.1F);
+    EXPECT_EQ(half.paired, same.paired);
+    EXPECT_NEAR(half.raw / same.raw, 0.25F, 0.05F);
 }
 
 TEST(Matcher, UnrelatedPrintsStayBelowTheThreshold) {

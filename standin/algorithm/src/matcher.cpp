@@ -192,75 +192,108 @@ void convertPositions(const PreparedTemplate& t, FloatPositions& out) {
         pairs[count++] = packCandidate(std::sqrt(square[k]), inverse, gaps[k], i, partner[k]);
 }
 
-// One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
-// distance from the anchor, because skin stretches.
-Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
-                  const Alignment& t, float anchorX, float anchorY) {
-    constexpr int kMaxCandidatePairs = kMaxMatched * 8;
-    std::array<std::uint32_t, kMaxCandidatePairs + 1> pairs;
-    const ToleranceTable& tolerances = toleranceTable();
-    // All positions first, in whole blocks that the compiler vectorises (the entries past the count are
-    // computed and never read). The arithmetic is kept exactly as it is, in a loop of its own: the
-    // boards' compiler fuses multiplies and adds, and how it fuses them depends on the loop they are in.
-    std::array<float, kMaxMatched> movedX, movedY;
+// Minutia positions of a under an alignment, with what the pairing reads of each: its tolerance step
+// by squared distance from the anchor and b.nearbyAt's bands of its position.
+struct MovedMinutiae {
+    std::array<float, kMaxMatched> x, y;
     std::array<int, kMaxMatched> reachStep, row, column;
+};
+
+// All positions first, in whole blocks that the compiler vectorises (the entries past the count are
+// computed and never read). The arithmetic is kept exactly as it is, in a loop of its own: the boards'
+// compiler fuses multiplies and adds, and how it fuses them depends on the loop they are in.
+[[gnu::always_inline]] inline void moveMinutiae(const PreparedTemplate& a, const Alignment& t, float anchorX,
+                                                float anchorY, MovedMinutiae& m) {
     const int blocks = wholeBlocks(a.count);
     for (int block = 0; block < blocks; block += kBlock) {
         for (int i = block; i < block + kBlock; ++i) {
-            t.apply(a.x[i], a.y[i], movedX[i], movedY[i]);
-            const float ex = movedX[i] - anchorX, ey = movedY[i] - anchorY;
-            reachStep[i] =
+            t.apply(a.x[i], a.y[i], m.x[i], m.y[i]);
+            const float ex = m.x[i] - anchorX, ey = m.y[i] - anchorY;
+            m.reachStep[i] =
                 std::min(kReachSteps - 1, static_cast<int>(std::min(ex * ex + ey * ey, 1e9F)) / kReachStep);
         }
     }
-    // Then b.nearbyAt's bands of those positions.
     for (int block = 0; block < blocks; block += kBlock) {
         for (int i = block; i < block + kBlock; ++i) {
-            column[i] = bandOf(movedX[i], kWidth);
-            row[i] = bandOf(movedY[i], kHeight);
+            m.column[i] = bandOf(m.x[i], kWidth);
+            m.row[i] = bandOf(m.y[i], kHeight);
         }
     }
-    // The minutiae of a with some minutia of b near, listed without a branch (most have none, in no
-    // pattern the processor could predict), and how many (a, b) pairs that makes.
+}
+
+// The minutiae of a with some minutia of b near, and the set of those b minutiae each.
+struct NearLists {
     std::array<std::uint64_t, kMaxMatched + 1> nearSet;  // nearSet[k] belongs to minutia withNear[k]
     std::array<std::uint8_t, kMaxMatched + 1> withNear;
+    int visits = 0;  // (a, b) pairs listed in all
+};
+
+// Listed without a branch (most minutiae have none near, in no pattern the processor could predict).
+[[gnu::always_inline]] inline void listNear(const PreparedTemplate& a, const PreparedTemplate& b,
+                                            const MovedMinutiae& m, NearLists& lists) {
     int listed = 0, visits = 0;
     for (int i = 0; i < a.count; ++i) {
-        const std::uint64_t near = b.nearRow[row[i]] & b.nearColumn[column[i]];
-        nearSet[listed] = near;
-        withNear[listed] = static_cast<std::uint8_t>(i);
+        const std::uint64_t near = b.nearRow[m.row[i]] & b.nearColumn[m.column[i]];
+        lists.nearSet[listed] = near;
+        lists.withNear[listed] = static_cast<std::uint8_t>(i);
         visits += __builtin_popcountll(near);
         listed += near != 0 ? 1 : 0;
     }
-    nearSet[listed] = 0;  // read once, after the last pair
-    withNear[listed] = 0;
-    // Then all those pairs in one loop of known length, without a branch: the ones within reach and
-    // turned alike are kept, in the order of a's minutiae and then b's, while there is room (a slot
-    // past the room takes the ones not kept). A kept pair's gap and indexes wait in `pairs` until its
-    // key is made below.
-    std::array<float, kMaxCandidatePairs + 1> square;
+    lists.nearSet[listed] = 0;  // read once, after the last pair
+    lists.withNear[listed] = 0;
+    lists.visits = visits;
+}
+
+constexpr int kMaxRigidCandidates = kMaxMatched * 8;
+using CandidateKeys = std::array<std::uint32_t, kMaxRigidCandidates + 1>;
+
+// All listed pairs in one loop of known length, without a branch: the ones within reach and turned
+// alike are kept, in the order of a's minutiae and then b's, while there is room (a slot past the room
+// takes the ones not kept). A kept pair's gap and indexes wait in `pairs` until its key is made. Returns
+// how many were kept.
+[[gnu::always_inline]] inline int keepWithinTolerance(const PreparedTemplate& a, const PreparedTemplate& b,
+                                                      const FloatPositions& bAt, const Alignment& t,
+                                                      const MovedMinutiae& m, const NearLists& lists,
+                                                      CandidateKeys& pairs,
+                                                      std::array<float, kMaxRigidCandidates + 1>& square) {
+    const ToleranceTable& tolerances = toleranceTable();
     int pairCount = 0, k = 0;
-    std::uint64_t near = nearSet[0];
-    for (int visit = 0; visit < visits; ++visit) {
-        const int i = withNear[k], j = __builtin_ctzll(near);
-        const float ex = movedX[i] - bAt.x[j], ey = movedY[i] - bAt.y[j];
+    std::uint64_t near = lists.nearSet[0];
+    for (int visit = 0; visit < lists.visits; ++visit) {
+        const int i = lists.withNear[k], j = __builtin_ctzll(near);
+        const float ex = m.x[i] - bAt.x[j], ey = m.y[i] - bAt.y[j];
         const float d2 = ex * ex + ey * ey;
         const int gap = angleGap(static_cast<std::uint8_t>(a.angle[i] + t.rotationSteps), b.angle[j]);
         square[pairCount] = d2;
         pairs[pairCount] = static_cast<std::uint32_t>(gap) << 16 | static_cast<std::uint32_t>(i) << 8 |
                            static_cast<std::uint32_t>(j);
-        pairCount += ((d2 <= tolerances.square[reachStep[i]]) & (gap <= kPairAngleTolerance) &
-                      (pairCount < kMaxCandidatePairs)) != 0
+        pairCount += ((d2 <= tolerances.square[m.reachStep[i]]) & (gap <= kPairAngleTolerance) &
+                      (pairCount < kMaxRigidCandidates)) != 0
                          ? 1
                          : 0;
         near &= near - 1;
         const std::uint64_t moveOn = near == 0 ? ~std::uint64_t{0} : 0;  // to the next listed minutia
         k += static_cast<int>(moveOn & 1);
-        near |= nearSet[k] & moveOn;
+        near |= lists.nearSet[k] & moveOn;
     }
+    return pairCount;
+}
+
+// One-to-one pairing under an alignment, closest pairs first. The position tolerance grows with the
+// distance from the anchor, because skin stretches.
+Pairing pairUnder(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
+                  const Alignment& t, float anchorX, float anchorY) {
+    MovedMinutiae moved;
+    moveMinutiae(a, t, anchorX, anchorY, moved);
+    NearLists lists;
+    listNear(a, b, moved, lists);
+    CandidateKeys pairs;
+    std::array<float, kMaxRigidCandidates + 1> square;
+    const int pairCount = keepWithinTolerance(a, b, bAt, t, moved, lists, pairs, square);
+    const ToleranceTable& tolerances = toleranceTable();
     for (int c = 0; c < pairCount; ++c) {
         const int gap = static_cast<int>(pairs[c] >> 16), i = pairs[c] >> 8 & 0xFF, j = pairs[c] & 0xFF;
-        pairs[c] = packCandidate(std::sqrt(square[c]), tolerances.inverse[reachStep[i]], gap, i, j);
+        pairs[c] = packCandidate(std::sqrt(square[c]), tolerances.inverse[moved.reachStep[i]], gap, i, j);
     }
     Pairing p;
     pairGreedily(a, b, pairs.data(), pairCount, p);
@@ -402,6 +435,13 @@ void orientationAgreement(const PreparedTemplate& a, const PreparedTemplate& b, 
 // run alike.
 float parallelShare(float agreement) {
     return 0.5F * (1.0F + agreement);
+}
+
+// The ridge flow's factor in the score: the parallel share squared, on the scale of the minutiae term,
+// which is a squared share too (the pairs' share of one print's minutiae times that of the other's).
+float flowFactor(float agreement) {
+    const float share = parallelShare(agreement);
+    return share * share;
 }
 
 struct Consolidation {
@@ -609,10 +649,12 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
     }
     if (detail.raw > 0.0F) {
         orientationAgreement(a, b, winner.alignment, detail.orientationAgreement, detail.orientationCells);
-        detail.raw *= parallelShare(detail.orientationAgreement);
+        detail.raw *= flowFactor(detail.orientationAgreement);
     }
     for (int k = 0; withSupport && k < winner.pairing.paired && detail.raw > 0.0F; ++k)
         detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);
+    detail.weight = winner.pairing.weight;
+    detail.votes = votes;
     detail.raw *= 1.0F + kVoteWeight * static_cast<float>(std::min(votes, kMaxVotes));
     detail.similarity = calibrateSimilarity(detail.raw, detail.paired);
     return detail;

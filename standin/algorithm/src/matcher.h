@@ -24,6 +24,8 @@ struct MatchDetail {
     float support = 0.0F;               // descriptor similarity summed over the paired minutiae
     float orientationAgreement = 0.0F;  // -1..1 over the overlap under the best alignment
     int orientationCells = 0;           // sampled mask cells of the first print in that overlap
+    float weight = 0.0F;                // the pairs' summed weights in the best alignment
+    int votes = 0;                      // candidates agreeing with the best-supported one
 };
 
 // Symmetric by construction: the pair is put into a canonical order first. Empty templates or sets

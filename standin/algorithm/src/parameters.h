@@ -26,11 +26,11 @@ constexpr float kElasticTolerance = 8.0F;     // pixels around the corrected pos
 constexpr float kElasticSpread = 20.0F;  // pixels; pairs nearer than this weigh alike in the local correction
 
 // Matcher: score.
-constexpr float kShrinkage = 10.0F;    // minutiae; keeps a few pairs in a tiny overlap from scoring high
+constexpr float kShrinkage = 15.0F;    // minutiae; keeps a few pairs in a tiny overlap from scoring high
 constexpr float kVoteWeight = 0.08F;   // of the score per vote; genuine pairs gather votes, impostors scatter
 constexpr int kMaxVotes = 6;           // votes; caps what crowded chance agreement can add
-constexpr float kThreshold = 0.0828F;  // raw score mapped to 0.6; 3 % above generated impostors at FMR 1e-4
-constexpr float kFullMatch = 0.65F;    // raw score mapped to 1; a 25-minutia template against itself
+constexpr float kThreshold = 0.0620F;  // raw score mapped to 0.6; 3 % above impostors at FMR 1e-4
+constexpr float kFullMatch = 0.50F;    // raw score mapped to 1; a 25-minutia template against itself
 
 // Minutiae.
 constexpr int kBorderMargin = 12;  // pixels kept clear of the foreground edge, ridges end falsely there
