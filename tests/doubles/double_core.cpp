@@ -106,7 +106,7 @@ void logDigest(const char* what, const unsigned char* data, std::size_t len) {
     logLine(line);
 }
 
-Call::Call(const char* name, std::initializer_list<long long> args) : name_(name) {
+Call::Call(const char* name, const std::vector<long long>& args) : name_(name) {
     std::string line = name_;
     for (long long a : args) line += " " + std::to_string(a);
     logLine(line);
