@@ -114,9 +114,9 @@ int LIVESCAN_GetDesc(char* pszDesc) {
 
 int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
     // Error texts need no open device: they explain why opening failed.
-    if (pszErrorInfo == nullptr) return scanner::GA_E_INVALID_PARAMETER;
+    if (pszErrorInfo == nullptr) return tervo::GA_E_INVALID_PARAMETER;
     scanner::writeWideText(pszErrorInfo, scanner::kErrorTextBytes, scanner::errorText(nErrorNo));
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int LIVESCAN_SetBufferEmpty(unsigned char* pImageData, long imageLength) {

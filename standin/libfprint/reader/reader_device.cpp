@@ -47,123 +47,123 @@ std::wstring wide(const std::string& text) {
 
 int ReaderDevice::init() {
     settings_ = readReaderSettings(std::cerr);
-    if (link_.isOpen()) return scanner::GA_OK;
+    if (link_.isOpen()) return tervo::GA_OK;
     const int opened = link_.open(settings_, std::cerr);
-    if (opened != scanner::GA_OK) return opened;
+    if (opened != tervo::GA_OK) return opened;
     // Opening powers the reader up with its factory levels and full window.
     bright_ = contrast_ = kLevelDefault;
     gain_ = kGainDefault;
     window_ = CaptureWindow{};
     capturing_ = false;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::close() {
     link_.close();
     capturing_ = false;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::setup() {
-    if (!link_.isOpen()) return scanner::GA_E_DEVICE_NOINIT;
+    if (!link_.isOpen()) return tervo::GA_E_DEVICE_NOINIT;
     settings_ = readReaderSettings(std::cerr);
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::openResult() const {
-    return link_.isOpen() ? scanner::GA_OK : scanner::GA_E_DEVICE_NOINIT;
+    return link_.isOpen() ? tervo::GA_OK : tervo::GA_E_DEVICE_NOINIT;
 }
 
 int ReaderDevice::checkOpenChannel(int channel) const {
-    if (!link_.isOpen()) return scanner::GA_E_DEVICE_NOINIT;
-    return channel == 0 ? scanner::GA_OK : scanner::GA_E_INVALID_PARAMETER;
+    if (!link_.isOpen()) return tervo::GA_E_DEVICE_NOINIT;
+    return channel == 0 ? tervo::GA_OK : tervo::GA_E_INVALID_PARAMETER;
 }
 
 int ReaderDevice::setBright(int channel, int value) {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
-    if (value < 0 || value > kLevelMax) return scanner::GA_E_INVALID_PARAMETER;
+    if (state != tervo::GA_OK) return state;
+    if (value < 0 || value > kLevelMax) return tervo::GA_E_INVALID_PARAMETER;
     bright_ = value;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::setContrast(int channel, int value) {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
-    if (value < 0 || value > kLevelMax) return scanner::GA_E_INVALID_PARAMETER;
+    if (state != tervo::GA_OK) return state;
+    if (value < 0 || value > kLevelMax) return tervo::GA_E_INVALID_PARAMETER;
     contrast_ = value;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::setGain(int value) {
-    if (!link_.isOpen()) return scanner::GA_E_DEVICE_NOINIT;
-    if (value < 0 || value > kGainMax) return scanner::GA_E_INVALID_PARAMETER;
+    if (!link_.isOpen()) return tervo::GA_E_DEVICE_NOINIT;
+    if (value < 0 || value > kGainMax) return tervo::GA_E_INVALID_PARAMETER;
     gain_ = value;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::getBright(int channel, int* value) const {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
-    if (value == nullptr) return scanner::GA_E_INVALID_PARAMETER;
+    if (state != tervo::GA_OK) return state;
+    if (value == nullptr) return tervo::GA_E_INVALID_PARAMETER;
     *value = bright_;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::getContrast(int channel, int* value) const {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
-    if (value == nullptr) return scanner::GA_E_INVALID_PARAMETER;
+    if (state != tervo::GA_OK) return state;
+    if (value == nullptr) return tervo::GA_E_INVALID_PARAMETER;
     *value = contrast_;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::getMaxImageSize(int channel, int* width, int* height) const {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
-    if (width == nullptr || height == nullptr) return scanner::GA_E_INVALID_PARAMETER;
+    if (state != tervo::GA_OK) return state;
+    if (width == nullptr || height == nullptr) return tervo::GA_E_INVALID_PARAMETER;
     *width = kSensorWidth;
     *height = kSensorHeight;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::getCaptWindow(int channel, int* originX, int* originY, int* width, int* height) const {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
+    if (state != tervo::GA_OK) return state;
     if (originX == nullptr || originY == nullptr || width == nullptr || height == nullptr)
-        return scanner::GA_E_INVALID_PARAMETER;
+        return tervo::GA_E_INVALID_PARAMETER;
     *originX = window_.originX;
     *originY = window_.originY;
     *width = window_.width;
     *height = window_.height;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::setCaptWindow(int channel, const CaptureWindow& window) {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
+    if (state != tervo::GA_OK) return state;
     // Compared as differences so that huge values cannot overflow the sums.
     const bool fits = window.originX >= 0 && window.originY >= 0 && window.width >= 1 && window.height >= 1 &&
                       window.width <= kSensorWidth - window.originX &&
                       window.height <= kSensorHeight - window.originY;
-    if (!fits) return scanner::GA_E_INVALID_PARAMETER;
+    if (!fits) return tervo::GA_E_INVALID_PARAMETER;
     window_ = window;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::beginCapture(int channel) {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
+    if (state != tervo::GA_OK) return state;
     capturing_ = true;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::endCapture(int channel) {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
-    if (!capturing_) return scanner::GA_E_NOBEGINCAPTURE;
+    if (state != tervo::GA_OK) return state;
+    if (!capturing_) return tervo::GA_E_NOBEGINCAPTURE;
     capturing_ = false;
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 double ReaderDevice::sourcePpi() const {
@@ -172,10 +172,10 @@ double ReaderDevice::sourcePpi() const {
 
 int ReaderDevice::acquireWindow(int channel, GrayImage& windowed) {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
+    if (state != tervo::GA_OK) return state;
     GrayImage delivered;
     const int result = link_.capture(settings_.timeoutMs, delivered);
-    if (result != scanner::GA_OK) return result;
+    if (result != tervo::GA_OK) return result;
     GrayImage image = fitToWindow(delivered, scaleToWindow(sourcePpi()));
     if (bright_ != kLevelDefault || contrast_ != kLevelDefault || gain_ != kGainDefault)
         applyLevels(image, bright_, contrast_, gain_);
@@ -183,29 +183,29 @@ int ReaderDevice::acquireWindow(int channel, GrayImage& windowed) {
     for (int y = 0; y < window_.height; ++y)
         std::memcpy(windowed.row(y), image.row(window_.originY + y) + window_.originX,
                     static_cast<std::size_t>(window_.width));
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::getRawData(int channel, unsigned char* destination) {
     if (destination == nullptr)
-        return link_.isOpen() ? scanner::GA_E_INVALID_PARAMETER : scanner::GA_E_DEVICE_NOINIT;
+        return link_.isOpen() ? tervo::GA_E_INVALID_PARAMETER : tervo::GA_E_DEVICE_NOINIT;
     GrayImage windowed;
     const int result = acquireWindow(channel, windowed);
-    if (result != scanner::GA_OK) return result;
+    if (result != tervo::GA_OK) return result;
     // The window's rows, packed: at most 256 x 360 = 92160 bytes.
     std::memcpy(destination, windowed.values.data(), windowed.values.size());
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::getBmpData(int channel, unsigned char* destination) {
     if (destination == nullptr)
-        return link_.isOpen() ? scanner::GA_E_INVALID_PARAMETER : scanner::GA_E_DEVICE_NOINIT;
+        return link_.isOpen() ? tervo::GA_E_INVALID_PARAMETER : tervo::GA_E_DEVICE_NOINIT;
     GrayImage windowed;
     const int result = acquireWindow(channel, windowed);
-    if (result != scanner::GA_OK) return result;
+    if (result != tervo::GA_OK) return result;
     const std::vector<std::uint8_t> bmp = fpsynth::encodeGrayBmp(windowed);
     std::memcpy(destination, bmp.data(), bmp.size());
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 std::wstring ReaderDevice::description() const {
@@ -217,28 +217,28 @@ std::wstring ReaderDevice::description() const {
 }
 
 int ReaderDevice::getDesc(char* destination) const {
-    if (destination == nullptr) return scanner::GA_E_INVALID_PARAMETER;
+    if (destination == nullptr) return tervo::GA_E_INVALID_PARAMETER;
     if (!link_.isOpen()) {
         scanner::writeWideText(destination, scanner::kDescriptionBytes, L"");
-        return scanner::GA_E_DEVICE_NOINIT;
+        return tervo::GA_E_DEVICE_NOINIT;
     }
     scanner::writeWideText(destination, scanner::kDescriptionBytes, description());
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::setBufferEmpty(unsigned char* buffer, long length) const {
-    if (!link_.isOpen()) return scanner::GA_E_DEVICE_NOINIT;
-    if (buffer == nullptr || length <= 0 || length > kMaxClearBytes) return scanner::GA_E_INVALID_PARAMETER;
+    if (!link_.isOpen()) return tervo::GA_E_DEVICE_NOINIT;
+    if (buffer == nullptr || length <= 0 || length > kMaxClearBytes) return tervo::GA_E_INVALID_PARAMETER;
     std::memset(buffer, 0, static_cast<std::size_t>(length));
-    return scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::playSound(int channel, int code, int secondCode) const {
     const int state = checkOpenChannel(channel);
-    if (state != scanner::GA_OK) return state;
+    if (state != tervo::GA_OK) return state;
     if (code < 0 || code > kMaxSoundCode || secondCode < 0 || secondCode > kMaxSoundCode)
-        return scanner::GA_E_INVALID_PARAMETER;
-    return scanner::GA_OK;
+        return tervo::GA_E_INVALID_PARAMETER;
+    return tervo::GA_OK;
 }
 
 }  // namespace fprint_reader

@@ -6,6 +6,8 @@
 
 namespace scanner {
 
+using namespace tervo;  // the result codes
+
 std::wstring errorText(int code) {
     switch (code) {
         case GA_OK:

@@ -15,6 +15,7 @@ namespace scanner {
 
 using fpsynth::kSensorHeight;
 using fpsynth::kSensorWidth;
+using namespace tervo;  // the result codes
 
 void VirtualScanner::applySettings() {
     settings_ = readScannerSettings(std::cerr);
