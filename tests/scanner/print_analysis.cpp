@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "angles.h"
+
 namespace printcheck {
 namespace {
 
 using fpsynth::GrayImage;
 
 constexpr int kBlock = 8;
-constexpr double kPi = 3.141592653589793;
+using tervo::kPi;
 
 // Sum of the values in [x0, x1) x [y0, y1) from a summed-area table.
 class SummedArea {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "angles.h"
 #include "coarse_field.h"
 #include "exact_math.h"
 #include "random_stream.h"
@@ -12,7 +13,8 @@
 namespace fpsynth {
 namespace {
 
-constexpr double kDegree = 3.141592653589793 / 180.0;
+using tervo::kDegree;
+using tervo::kTwoPi;
 
 float smoothStep(float value) {
     const float t = std::clamp(value, 0.0f, 1.0f);
@@ -59,7 +61,7 @@ ContactPlan planContact(RandomStream& random, const CaptureConditions& condition
     contact.moisturePatchiness = conditions.moisturePatchiness;
     contact.tiltX = random.boundedNormal(0.0, conditions.tiltDeviation, 2.5 * conditions.tiltDeviation);
     contact.tiltY = random.boundedNormal(0.0, 0.8 * conditions.tiltDeviation, 2.0 * conditions.tiltDeviation);
-    const double direction = random.uniform(0.0, 6.283185307179586);
+    const double direction = random.uniform(0.0, kTwoPi);
     const double distance = random.uniform(40.0, 120.0);
     contact.textureOffsetX = distance * exact::cos(direction);
     contact.textureOffsetY = distance * exact::sin(direction);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "angles.h"
 #include "exact_math.h"
 
 namespace fpsynth {
@@ -64,7 +65,7 @@ class RandomStream {
     double normal() {
         const double u1 = 1.0 - uniform();  // (0, 1], keeps the logarithm finite
         const double u2 = uniform();
-        return std::sqrt(-2.0 * exact::log(u1)) * exact::cos(6.283185307179586 * u2);
+        return std::sqrt(-2.0 * exact::log(u1)) * exact::cos(tervo::kTwoPi * u2);
     }
     double normal(double mean, double deviation) { return mean + deviation * normal(); }
     // Normal draw limited to mean +- limit: placement ranges of real captures are bounded.

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "angles.h"
 #include "exact_math.h"
 
 namespace fpsynth {
 namespace {
 
-constexpr double kDegree = 3.141592653589793 / 180.0;
+using tervo::kDegree;
 constexpr float kValley = -1.0f;
 
 struct Mark {
