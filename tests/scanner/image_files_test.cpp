@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sensor_geometry.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -140,13 +141,13 @@ TEST(PgmReader, RejectsMalformedFiles) {
 
 TEST(ImageFile, RefusesMissingAndUnknownFiles) {
     EXPECT_FALSE(fpsynth::readGrayImageFile("/nonexistent/image.bmp"));
-    const std::string path = ::testing::TempDir() + "scanner_not_an_image.bmp";
+    const TempFolder folder("scanner-image-file-");
+    const std::string path = folder.file("not_an_image.bmp");
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::fputs("hello, not a picture", file);
     std::fclose(file);
     EXPECT_FALSE(fpsynth::readGrayImageFile(path));
-    std::remove(path.c_str());
 }
 
 TEST(FitToSensor, CentresCropsAndPads) {
