@@ -2,7 +2,8 @@
 // of where each sensor pixel looked on its master print as ground truth.
 // For two impressions of one finger that is the fraction of minutiae found
 // again; for two different fingers it is the rate of chance coincidences.
-#pragma once
+#ifndef TERVO_SCANNER_TEST_MINUTIAE_OVERLAP_H
+#define TERVO_SCANNER_TEST_MINUTIAE_OVERLAP_H
 
 #include "impression.h"
 #include "print_analysis.h"
@@ -25,3 +26,5 @@ AnalysedImpression analyse(const fpsynth::MasterPrint& master, const fpsynth::Im
 double minutiaeOverlap(const AnalysedImpression& a, const AnalysedImpression& b, double tolerance = 8.0);
 
 }  // namespace printcheck
+
+#endif

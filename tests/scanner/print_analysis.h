@@ -4,7 +4,8 @@
 // minutiae (local-mean binarisation, Zhang-Suen thinning, crossing number).
 // Deliberately simple and separate from the generator, so that it measures
 // the images rather than restating how they were made.
-#pragma once
+#ifndef TERVO_SCANNER_TEST_PRINT_ANALYSIS_H
+#define TERVO_SCANNER_TEST_PRINT_ANALYSIS_H
 
 #include <vector>
 
@@ -29,3 +30,5 @@ struct Minutia {
 std::vector<Minutia> extractMinutiae(const fpsynth::GrayImage& image);
 
 }  // namespace printcheck
+
+#endif

@@ -1,7 +1,8 @@
 // A fresh folder of the test's own under the temporary folder, removed with
 // everything in it when the object goes. Its name is unique, so tests that
 // CTest runs side by side, and other users of the machine, never meet in it.
-#pragma once
+#ifndef TERVO_SCANNER_TEST_TEMP_FOLDER_H
+#define TERVO_SCANNER_TEST_TEMP_FOLDER_H
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -36,3 +37,5 @@ class TempFolder {
   private:
     std::filesystem::path path_;
 };
+
+#endif

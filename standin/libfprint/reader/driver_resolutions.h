@@ -1,7 +1,8 @@
 // How finely each libfprint driver's images sample the finger: the sensor's
 // own resolution times the enlargement the driver applies before handing the
 // image over. libfprint itself reports no resolution for any of them.
-#pragma once
+#ifndef TERVO_FPRINT_DRIVER_RESOLUTIONS_H
+#define TERVO_FPRINT_DRIVER_RESOLUTIONS_H
 
 #include <string>
 
@@ -25,3 +26,5 @@ DriverResolution resolutionOf(const std::string& driver);
 double scaleToWindow(double ppi);
 
 }  // namespace fprint_reader
+
+#endif

@@ -1,7 +1,8 @@
 // The link to one libfprint reader: finding it among the readers libfprint
 // knows, opening it, capturing images with a time limit, closing it. Results
 // are the capture library's result codes.
-#pragma once
+#ifndef TERVO_FPRINT_FPRINT_LINK_H
+#define TERVO_FPRINT_FPRINT_LINK_H
 
 #include <ostream>
 #include <string>
@@ -46,3 +47,5 @@ class FprintLink {
 };
 
 }  // namespace fprint_reader
+
+#endif

@@ -3,7 +3,8 @@
 // controls (levels, gain, capture window), serving the reader's images
 // brought to the 256 x 360 window at 500 ppi. Entry points map one to one
 // onto its methods.
-#pragma once
+#ifndef TERVO_FPRINT_READER_DEVICE_H
+#define TERVO_FPRINT_READER_DEVICE_H
 
 #include <string>
 
@@ -33,3 +34,5 @@ class ReaderDevice final : public scanner::DeviceControls {
 };
 
 }  // namespace fprint_reader
+
+#endif

@@ -1,7 +1,8 @@
 // The reader's settings, read from TERVO_FPRINT_* environment variables at
 // every LIVESCAN_Init and LIVESCAN_Setup. A bad value is reported on stderr in
 // one line and replaced by its default.
-#pragma once
+#ifndef TERVO_FPRINT_READER_SETTINGS_H
+#define TERVO_FPRINT_READER_SETTINGS_H
 
 #include <optional>
 #include <ostream>
@@ -24,3 +25,5 @@ ReaderSettings readReaderSettings(std::ostream& diagnostics);
 std::optional<int> deviceIndex(const std::string& device);
 
 }  // namespace fprint_reader
+
+#endif

@@ -1,6 +1,7 @@
 // Brings a reader's image of any size and resolution onto the console's
 // 256 x 360 window at 500 ppi.
-#pragma once
+#ifndef TERVO_FPRINT_WINDOW_FIT_H
+#define TERVO_FPRINT_WINDOW_FIT_H
 
 #include "plane.h"
 
@@ -16,3 +17,5 @@ namespace fprint_reader {
 fpsynth::GrayImage fitToWindow(const fpsynth::GrayImage& image, double scale);
 
 }  // namespace fprint_reader
+
+#endif

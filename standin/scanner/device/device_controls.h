@@ -3,7 +3,8 @@
 // a gain, a capture window on the 256 x 360 sensor and the bracket of a
 // capture. The virtual scanner and the libfprint reader both are one, so that
 // they answer the same calls with the same codes and the same images.
-#pragma once
+#ifndef TERVO_SCANNER_DEVICE_CONTROLS_H
+#define TERVO_SCANNER_DEVICE_CONTROLS_H
 
 #include <string>
 
@@ -76,3 +77,5 @@ class DeviceControls {
 };
 
 }  // namespace scanner
+
+#endif

@@ -3,7 +3,8 @@
 // replayed image files. Entry points map one to one onto its methods, most of
 // them the device controls it shares with the libfprint reader; the exported
 // C functions add fault injection and the call log (see livescan_exports.cpp).
-#pragma once
+#ifndef TERVO_SCANNER_VIRTUAL_SCANNER_H
+#define TERVO_SCANNER_VIRTUAL_SCANNER_H
 
 #include <cstdint>
 #include <optional>
@@ -55,3 +56,5 @@ class VirtualScanner final : public DeviceControls {
 };
 
 }  // namespace scanner
+
+#endif

@@ -1,6 +1,7 @@
 // A rectangular grid of values (gray image, ridge field, mask), row-major,
 // top row first.
-#pragma once
+#ifndef TERVO_SYNTH_PLANE_H
+#define TERVO_SYNTH_PLANE_H
 
 #include <cstdint>
 #include <vector>
@@ -73,3 +74,5 @@ class BilinearTap {
 };
 
 }  // namespace fpsynth
+
+#endif

@@ -4,7 +4,8 @@
 // finger generated from one seed could differ between toolchains. This small
 // generator (splitmix64 seeding a xoshiro256** state) and its own uniform and
 // normal draws keep every finger reproducible from its identity alone.
-#pragma once
+#ifndef TERVO_SYNTH_RANDOM_STREAM_H
+#define TERVO_SYNTH_RANDOM_STREAM_H
 
 #include <cmath>
 #include <cstdint>
@@ -92,3 +93,5 @@ class RandomStream {
 };
 
 }  // namespace fpsynth
+
+#endif

@@ -6,7 +6,8 @@
 // different phase meet, or where the period or the flow forces extra ridges,
 // the pattern resolves into ridge endings and bifurcations, so the minutiae
 // come from the process itself rather than being painted in.
-#pragma once
+#ifndef TERVO_SYNTH_RIDGE_GROWTH_H
+#define TERVO_SYNTH_RIDGE_GROWTH_H
 
 #include <cstdint>
 
@@ -28,3 +29,5 @@ FloatPlane growRidges(const Plane<std::uint16_t>& kernelIndex, const Plane<std::
                       const RidgeGrowthPlan& plan, RandomStream& random);
 
 }  // namespace fpsynth
+
+#endif
