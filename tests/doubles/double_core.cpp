@@ -99,8 +99,8 @@ void logLine(const std::string& line) {
 
 void logDigest(const char* what, const unsigned char* data, std::size_t len) {
     if (script().count("digest") == 0 || data == nullptr) return;
-    std::uint32_t hash = 2166136261u;
-    for (std::size_t i = 0; i < len; ++i) hash = (hash ^ data[i]) * 16777619u;
+    std::uint32_t hash = 2166136261U;
+    for (std::size_t i = 0; i < len; ++i) hash = (hash ^ data[i]) * 16777619U;
     char line[64];
     std::snprintf(line, sizeof line, "  %s %08x", what, static_cast<unsigned>(hash));
     logLine(line);

@@ -82,7 +82,7 @@ TEST(WindowFit, KeepsAnEvenGrayAtAnyScaleAndAnySize) {
     for (const double scale : {0.5, 0.77, 1.37, 2.0, 3.0})
         for (const int size : {1, 7, 96, 384, 1500}) {
             const GrayImage window = fitToWindow(GrayImage(size, size * 2 / 3 + 1, 90), scale);
-            ASSERT_EQ(window.values.size(), 256u * 360u);
+            ASSERT_EQ(window.values.size(), 256U * 360U);
             for (const std::uint8_t value : window.values) ASSERT_TRUE(value == 90 || value == 255) << scale;
         }
 }

@@ -42,7 +42,7 @@ class GeneratorTest : public DeviceTest {
                 char name[32];
                 std::snprintf(name, sizeof name, "%04d_%d.bmp", finger, impression);
                 const std::vector<std::uint8_t> file = readFile(folder / name);
-                ASSERT_EQ(file.size(), 93238u) << name;
+                ASSERT_EQ(file.size(), 93238U) << name;
                 const std::vector<std::uint8_t> captured = capture();
                 for (int row = 0; row < 360; ++row)
                     ASSERT_TRUE(std::equal(captured.begin() + row * 256, captured.begin() + (row + 1) * 256,
@@ -62,7 +62,7 @@ TEST_F(GeneratorTest, WritesTheImagesTheScannerServes) {
               0);
     expectFilesAreCaptures(folder_, seed, "typical");
     const std::vector<std::uint8_t> picture = readFile(png);
-    ASSERT_GE(picture.size(), 8u);
+    ASSERT_GE(picture.size(), 8U);
     EXPECT_EQ(picture[1], 'P');
     EXPECT_EQ(picture[2], 'N');
 }

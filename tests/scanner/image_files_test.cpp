@@ -35,16 +35,16 @@ std::vector<std::uint8_t> pgm(const std::string& header, const std::vector<std::
 TEST(BmpWriter, UsesTheConsoleFileLayout) {
     const GrayImage image = gradient(fpsynth::kSensorWidth, fpsynth::kSensorHeight);
     const std::vector<std::uint8_t> bytes = fpsynth::encodeGrayBmp(image);
-    ASSERT_EQ(bytes.size(), 93238u);
+    ASSERT_EQ(bytes.size(), 93238U);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
-    EXPECT_EQ(little(bytes, 2, 4), 0u) << "file-size field";
-    EXPECT_EQ(little(bytes, 10, 4), 1078u);
-    EXPECT_EQ(little(bytes, 14, 4), 40u);
-    EXPECT_EQ(little(bytes, 18, 4), 256u);
-    EXPECT_EQ(little(bytes, 22, 4), 360u) << "positive height: bottom-up rows";
-    EXPECT_EQ(little(bytes, 26, 2), 1u);
-    EXPECT_EQ(little(bytes, 28, 2), 8u);
+    EXPECT_EQ(little(bytes, 2, 4), 0U) << "file-size field";
+    EXPECT_EQ(little(bytes, 10, 4), 1078U);
+    EXPECT_EQ(little(bytes, 14, 4), 40U);
+    EXPECT_EQ(little(bytes, 18, 4), 256U);
+    EXPECT_EQ(little(bytes, 22, 4), 360U) << "positive height: bottom-up rows";
+    EXPECT_EQ(little(bytes, 26, 2), 1U);
+    EXPECT_EQ(little(bytes, 28, 2), 8U);
     for (std::size_t at = 30; at < 54; ++at)
         EXPECT_EQ(bytes[at], 0) << "no compression, sizes or counts: " << at;
     for (int i = 0; i < 256; i += 51)
@@ -110,9 +110,9 @@ TEST(BmpReader, RejectsMalformedFiles) {
     };
     EXPECT_FALSE(fpsynth::decodeBmp(patched(18, 0))) << "zero width";
     EXPECT_FALSE(fpsynth::decodeBmp(patched(18, 0x7fffffff))) << "huge width";
-    EXPECT_FALSE(fpsynth::decodeBmp(patched(22, 0x80000000u))) << "most negative height";
+    EXPECT_FALSE(fpsynth::decodeBmp(patched(22, 0x80000000U))) << "most negative height";
     EXPECT_FALSE(fpsynth::decodeBmp(patched(30, 1))) << "compressed";
-    EXPECT_FALSE(fpsynth::decodeBmp(patched(10, 0xfffffff0u))) << "pixel offset beyond the file";
+    EXPECT_FALSE(fpsynth::decodeBmp(patched(10, 0xfffffff0U))) << "pixel offset beyond the file";
     EXPECT_FALSE(fpsynth::decodeBmp(patched(28, 16))) << "16 bits per pixel";
 }
 

@@ -64,8 +64,8 @@ TEST(Upsample, KeepsSamplesAndInterpolatesRamps) {
     ASSERT_EQ(fine.width, 12);
     ASSERT_EQ(fine.height, 10);
     EXPECT_FLOAT_EQ(fine.at(4, 6), coarse.at(2, 3));
-    EXPECT_FLOAT_EQ(fine.at(5, 6), 7.5f + 6.0f);
-    EXPECT_FLOAT_EQ(fine.at(5, 5), 7.5f + 5.0f);
+    EXPECT_FLOAT_EQ(fine.at(5, 6), 7.5F + 6.0F);
+    EXPECT_FLOAT_EQ(fine.at(5, 5), 7.5F + 5.0F);
 }
 
 TEST(PatternClasses, FollowNaturalFrequencies) {

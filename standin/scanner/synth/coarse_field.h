@@ -15,7 +15,7 @@ class CoarseField {
 
     CoarseField(const SmoothField& field, int width, int height);
     float at(double x, double y) const {
-        return sampleBilinear(grid_, static_cast<float>(x / kStep), static_cast<float>(y / kStep), 0.0f);
+        return sampleBilinear(grid_, static_cast<float>(x / kStep), static_cast<float>(y / kStep), 0.0F);
     }
 
   private:

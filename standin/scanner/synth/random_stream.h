@@ -82,7 +82,7 @@ class RandomStream {
         const int sum = static_cast<int>(bits & 0xffff) + static_cast<int>((bits >> 16) & 0xffff) +
                         static_cast<int>((bits >> 32) & 0xffff) + static_cast<int>(bits >> 48);
         // Four uniforms on [0, 65535]: mean 131070, deviation 65536 * sqrt(4/12).
-        return static_cast<float>(sum - 131070) * (1.0f / 37837.2f);
+        return static_cast<float>(sum - 131070) * (1.0F / 37837.2F);
     }
 
   private:

@@ -19,7 +19,7 @@ namespace fpsynth {
 struct RidgeGrowthPlan {
     int seedCount = 24;
     int iterations = 36;
-    float gain = 1.7f;
+    float gain = 1.7F;
 };
 
 // `kernelIndex` selects the Gabor kernel per pixel; only pixels where `region`

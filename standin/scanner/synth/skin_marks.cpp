@@ -10,7 +10,7 @@ namespace fpsynth {
 namespace {
 
 using tervo::kDegree;
-constexpr float kValley = -1.0f;
+constexpr float kValley = -1.0F;
 
 struct Mark {
     double x, y;          // middle of the line
