@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 void put(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
@@ -150,4 +150,4 @@ std::string describe(const ImageContent& content) {
     return text;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

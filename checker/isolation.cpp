@@ -13,7 +13,7 @@
 #include <cstring>
 #include <exception>
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 void writeAll(int fd, const void* data, std::size_t size) {
@@ -187,4 +187,4 @@ ChildReport runIsolated(const std::function<Outcome(Channel&)>& body, int timeou
     return report;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

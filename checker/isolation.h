@@ -11,7 +11,7 @@
 #include "images.h"
 #include "outcome.h"
 
-namespace checker {
+namespace tervo::check {
 
 // The child's end of the pipe.
 class Channel {
@@ -42,6 +42,6 @@ constexpr int kCheckTimeoutSeconds = 60;
 ChildReport runIsolated(const std::function<Outcome(Channel&)>& body,
                         int timeoutSeconds = kCheckTimeoutSeconds);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 // Length of the valid UTF-8 sequence at text[i], or 0.
@@ -126,4 +126,4 @@ void writeJUnit(std::ostream& out, const std::vector<Result>& results) {
     out << "</testsuites>\n";
 }
 
-}  // namespace checker
+}  // namespace tervo::check

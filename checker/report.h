@@ -9,7 +9,7 @@
 
 #include "outcome.h"
 
-namespace checker {
+namespace tervo::check {
 
 struct Result {
     std::string suite;  // "capture", "algorithm"
@@ -29,6 +29,6 @@ Totals totalsOf(const std::vector<Result>& results);
 std::string totalsLine(const Totals& totals);
 void writeJUnit(std::ostream& out, const std::vector<Result>& results);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

@@ -10,7 +10,7 @@
 #include "ID_FprCap.h"
 #include "checks.h"
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 constexpr int kCapturedImages = 2;
@@ -152,4 +152,4 @@ std::vector<Result> runChecks(const std::string& only, const std::vector<Image>&
     return std::move(run.results());
 }
 
-}  // namespace checker
+}  // namespace tervo::check

@@ -9,7 +9,7 @@
 #include "report.h"
 #include "session.h"
 
-namespace checker {
+namespace tervo::check {
 
 // The images for the algorithm checks from files: two impressions of one
 // finger, then another finger (the first one mirrored when not given).
@@ -18,6 +18,6 @@ Inputs inputsFromFiles(const std::vector<Image>& images);
 // only: "", "capture" or "algorithm". files: the --image images, if any.
 std::vector<Result> runChecks(const std::string& only, const std::vector<Image>& files);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-namespace loader {
+namespace tervo::loader {
 
 // Opens a library by file name. When the dynamic loader cannot, its reason
 // goes to standard error (standard output is the console's own), once until
@@ -52,6 +52,6 @@ Fn resolve(void* handle, const char* name) {
     return fn != nullptr ? fn : &Absent<Fn, missing>::answer;
 }
 
-}  // namespace loader
+}  // namespace tervo::loader
 
 #endif

@@ -22,6 +22,8 @@ extern "C" void tervo_double_cap_configure(const char* script);
 
 namespace {
 
+namespace dbl = tervo::test::dbl;
+
 constexpr int kWidth = 256;
 constexpr int kHeight = 360;
 constexpr std::size_t kErrorTextBytes = 256;  // the smallest buffer callers hand in

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-namespace dbl {
+namespace tervo::test::dbl {
 namespace {
 
 struct Values {
@@ -165,4 +165,4 @@ void writeWide(char* out, std::size_t bytes, const std::string& utf8, bool termi
     std::memcpy(out, wide.data(), wide.size() * sizeof(wchar_t));
 }
 
-}  // namespace dbl
+}  // namespace tervo::test::dbl

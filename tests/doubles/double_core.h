@@ -18,7 +18,7 @@
 #include <type_traits>
 #include <vector>
 
-namespace dbl {
+namespace tervo::test::dbl {
 
 void configure(const char* script);
 void configureFromEnvironment(const char* library);
@@ -72,6 +72,6 @@ class Call {
 // unterminated, the text is repeated to fill all of them and no zero is written.
 void writeWide(char* out, std::size_t bytes, const std::string& utf8, bool terminated = true);
 
-}  // namespace dbl
+}  // namespace tervo::test::dbl
 
 #endif

@@ -36,6 +36,8 @@ extern "C" void tervo_double_fpr_configure(const char* script);
 
 namespace {
 
+namespace dbl = tervo::test::dbl;
+
 constexpr std::size_t kTemplateLen = 512;
 constexpr int kWidth = 256;
 constexpr int kHeight = 360;

@@ -9,8 +9,8 @@
 
 namespace {
 
-using fprint_reader::fitToWindow;
 using fpsynth::GrayImage;
+using tervo::fprint::fitToWindow;
 
 // value = a + bx * x + by * y at every pixel, rounded: a ramp that any
 // symmetric interpolation or averaging filter must keep.
@@ -64,7 +64,7 @@ TEST(WindowFit, ReducesAFinerImageAndKeepsARampItsSlopeTimesTheScale) {
 
 TEST(WindowFit, EnlargesACoarserImageAndPadsAroundIt) {
     // nb1010: 256 x 180 at 385 ppi, 332 x 234 at 500 ppi.
-    const double scale = fprint_reader::scaleToWindow(385);
+    const double scale = tervo::fprint::scaleToWindow(385);
     const GrayImage coarse = ramp(256, 180, 30, 0.4, 0.5);
     const GrayImage window = fitToWindow(coarse, scale);
     EXPECT_EQ(rowsOfWhite(window, true), 63);
@@ -88,14 +88,14 @@ TEST(WindowFit, KeepsAnEvenGrayAtAnyScaleAndAnySize) {
 }
 
 TEST(DriverResolutions, TakeNearly500PpiAsItAndKnowTheEnlargingDrivers) {
-    EXPECT_EQ(fprint_reader::scaleToWindow(512), 1.0) << "uru4000 images are cropped, not resampled";
-    EXPECT_EQ(fprint_reader::scaleToWindow(508), 1.0);
-    EXPECT_DOUBLE_EQ(fprint_reader::scaleToWindow(750), 1.5);
-    EXPECT_EQ(fprint_reader::resolutionOf("uru4000").ppi, 512);
-    EXPECT_EQ(fprint_reader::resolutionOf("aes4000").ppi, 750);
-    EXPECT_EQ(fprint_reader::resolutionOf("nb1010").ppi, 385);
-    EXPECT_EQ(fprint_reader::resolutionOf("a-driver-of-next-year").ppi, 500);
-    EXPECT_FALSE(fprint_reader::resolutionOf("a-driver-of-next-year").documented);
+    EXPECT_EQ(tervo::fprint::scaleToWindow(512), 1.0) << "uru4000 images are cropped, not resampled";
+    EXPECT_EQ(tervo::fprint::scaleToWindow(508), 1.0);
+    EXPECT_DOUBLE_EQ(tervo::fprint::scaleToWindow(750), 1.5);
+    EXPECT_EQ(tervo::fprint::resolutionOf("uru4000").ppi, 512);
+    EXPECT_EQ(tervo::fprint::resolutionOf("aes4000").ppi, 750);
+    EXPECT_EQ(tervo::fprint::resolutionOf("nb1010").ppi, 385);
+    EXPECT_EQ(tervo::fprint::resolutionOf("a-driver-of-next-year").ppi, 500);
+    EXPECT_FALSE(tervo::fprint::resolutionOf("a-driver-of-next-year").documented);
 }
 
 }  // namespace

@@ -8,6 +8,9 @@ per breach, exiting 1 if there is any.
   capitals ending in _H, with TERVO_ and the part's name in front (the contract
   headers in include/ keep their own), and no two headers share one.
 - Literal suffixes in capitals: 1.5F, 7U, 16UL, never 1.5f or 7u.
+- One namespace root: every named namespace outside all others is tervo or
+  tervo::something. The virtual scanner's own namespaces (OUTSIDE_ROOT) are
+  the exception, until they move under the root too.
 """
 import re
 import subprocess
@@ -15,6 +18,9 @@ import sys
 
 NUMBER = re.compile(r"(?<![\w.])(0[xX][0-9a-fA-F']+|(?:\d[\d']*\.?[\d']*|\.\d[\d']*)(?:[eE][+-]?\d+)?)([fFlLuU]{1,3})\b")
 DIRECTIVE = re.compile(r"^\s*#\s*(\w+)\s*(\S*)", re.M)
+PREPROCESSOR = re.compile(r"^[ \t]*#(?:[^\n]*\\\n)*[^\n]*", re.M)
+NAMESPACE_OR_BRACE = re.compile(r"\bnamespace\s+([\w:]+)\s*\{|[{}]")
+OUTSIDE_ROOT = {"fpsynth", "scanner", "fpgen", "scannertest"}
 
 
 def code_only(text):
@@ -61,6 +67,21 @@ def suffix_breaches(path, code):
             if m.group(2) != m.group(2).upper() and not (m.group(1)[:2].lower() == "0x" and "f" in m.group(2).lower())]
 
 
+def namespace_breaches(path, code):
+    code = PREPROCESSOR.sub("", code)
+    breaches, depth = [], 0
+    for m in NAMESPACE_OR_BRACE.finditer(code):
+        if m.group(0) == "}":
+            depth -= 1
+            continue
+        name = m.group(1)
+        if name and depth == 0 and name != "tervo" and not name.startswith("tervo::") \
+                and name.split("::")[0] not in OUTSIDE_ROOT:
+            breaches.append(f"{path}:{code.count(chr(10), 0, m.start()) + 1}: namespace {name} is not under tervo::")
+        depth += 1
+    return breaches
+
+
 def main():
     files = subprocess.run(["git", "ls-files", "*.c", "*.cpp", "*.h"], capture_output=True, text=True,
                            check=True).stdout.split()
@@ -70,7 +91,9 @@ def main():
             text = f.read()
         if path.endswith(".h"):
             breaches += guard_breaches(path, text, guards)
-        breaches += suffix_breaches(path, code_only(text))
+        code = code_only(text)
+        breaches += suffix_breaches(path, code)
+        breaches += namespace_breaches(path, code)
     for line in breaches:
         print(line)
     return 1 if breaches else 0

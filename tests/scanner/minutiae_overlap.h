@@ -8,7 +8,7 @@
 #include "impression.h"
 #include "print_analysis.h"
 
-namespace printcheck {
+namespace tervo::test::printcheck {
 
 struct AnalysedImpression {
     fpsynth::ImpressionPlan plan;
@@ -25,6 +25,6 @@ AnalysedImpression analyse(const fpsynth::MasterPrint& master, const fpsynth::Im
 // common region holds fewer than 5 minutiae of either impression.
 double minutiaeOverlap(const AnalysedImpression& a, const AnalysedImpression& b, double tolerance = 8.0);
 
-}  // namespace printcheck
+}  // namespace tervo::test::printcheck
 
 #endif

@@ -5,7 +5,7 @@
 
 #include "angles.h"
 
-namespace printcheck {
+namespace tervo::test::printcheck {
 namespace {
 
 using fpsynth::GrayImage;
@@ -232,4 +232,4 @@ std::vector<Minutia> extractMinutiae(const GrayImage& image) {
     return dropClosePairs(found, 8);
 }
 
-}  // namespace printcheck
+}  // namespace tervo::test::printcheck

@@ -11,7 +11,7 @@
 
 #include "plane.h"
 
-namespace printcheck {
+namespace tervo::test::printcheck {
 
 // Foreground blocks of 8 x 8 pixels: gray-level spread above what sensor
 // noise alone gives. One byte per pixel, 1 = foreground.
@@ -29,6 +29,6 @@ struct Minutia {
 
 std::vector<Minutia> extractMinutiae(const fpsynth::GrayImage& image);
 
-}  // namespace printcheck
+}  // namespace tervo::test::printcheck
 
 #endif

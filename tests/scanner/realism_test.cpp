@@ -8,6 +8,8 @@
 
 namespace {
 
+namespace printcheck = tervo::test::printcheck;
+
 using printcheck::AnalysedImpression;
 
 constexpr int kFingers = 4;

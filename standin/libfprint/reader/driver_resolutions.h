@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 // The console's images are taken at this resolution.
 constexpr double kWindowPpi = 500.0;
@@ -25,6 +25,6 @@ DriverResolution resolutionOf(const std::string& driver);
 // images are cropped or padded without being resampled.
 double scaleToWindow(double ppi);
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
 
 #endif

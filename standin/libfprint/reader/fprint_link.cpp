@@ -7,7 +7,7 @@
 
 #include "result_codes.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
 
 // A cancellable that cancels itself when its time is up, on the default main
@@ -162,4 +162,4 @@ std::string FprintLink::name() const {
     return device_ != nullptr ? fp_device_get_name(device_) : "";
 }
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

@@ -13,7 +13,7 @@
 typedef struct _FpContext FpContext;
 typedef struct _FpDevice FpDevice;
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 class FprintLink {
   public:
@@ -46,6 +46,6 @@ class FprintLink {
     bool lost_ = false;
 };
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
 
 #endif

@@ -16,7 +16,7 @@ extern "C" int LIVESCAN_SetGain(unsigned char gain);
 
 namespace {
 
-using Device = fprint_reader::ReaderDevice;
+using Device = tervo::fprint::ReaderDevice;
 
 std::mutex& deviceLock() {
     static std::mutex lock;
@@ -76,7 +76,7 @@ int LIVESCAN_GetCaptWindow(int nChannel, int* pnOriginX, int* pnOriginY, int* pn
 
 int LIVESCAN_SetCaptWindow(int nChannel, int nOriginX, int nOriginY, int nWidth, int nHeight) {
     return answer([&](Device& d) {
-        return d.setCaptWindow(nChannel, fprint_reader::CaptureWindow{nOriginX, nOriginY, nWidth, nHeight});
+        return d.setCaptWindow(nChannel, tervo::fprint::CaptureWindow{nOriginX, nOriginY, nWidth, nHeight});
     });
 }
 

@@ -9,7 +9,7 @@
 #include "result_codes.h"
 #include "window_fit.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
 
 // libfprint's names are UTF-8; wchar_t holds UCS-4 on Linux.
@@ -69,4 +69,4 @@ std::wstring ReaderDevice::description() const {
     return text.str();
 }
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

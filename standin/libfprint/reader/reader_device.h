@@ -13,7 +13,7 @@
 #include "plane.h"
 #include "reader_settings.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 using scanner::CaptureWindow;
 
@@ -33,6 +33,6 @@ class ReaderDevice final : public scanner::DeviceControls {
     ReaderSettings settings_;
 };
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
 
 #endif

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 struct ReaderSettings {
     // Empty: the first reader that delivers images. A number picks that
@@ -24,6 +24,6 @@ ReaderSettings readReaderSettings(std::ostream& diagnostics);
 // The reader index named by a TERVO_FPRINT_DEVICE text, if it is a number.
 std::optional<int> deviceIndex(const std::string& device);
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
 
 #endif

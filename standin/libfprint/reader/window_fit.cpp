@@ -7,7 +7,7 @@
 #include "image_files.h"
 #include "sensor_geometry.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
 
 using fpsynth::GrayImage;
@@ -73,4 +73,4 @@ GrayImage fitToWindow(const GrayImage& image, double scale) {
     return window;
 }
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

@@ -5,7 +5,7 @@
 
 #include "plane.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 // `scale` is source pixels per window pixel (scaleToWindow). At 1 the image
 // is centred on the window, cropped where it sticks out and padded with
@@ -16,6 +16,6 @@ namespace fprint_reader {
 // only the part inside the window is computed.
 fpsynth::GrayImage fitToWindow(const fpsynth::GrayImage& image, double scale);
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
 
 #endif
