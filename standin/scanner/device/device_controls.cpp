@@ -55,42 +55,42 @@ int DeviceControls::checkOpenChannel(int channel) const {
     return channel == 0 ? GA_OK : GA_E_INVALID_PARAMETER;
 }
 
-int DeviceControls::setBright(int channel, int value) {
+int DeviceControls::setLevel(int channel, int value, int& level) {
     const int state = checkOpenChannel(channel);
     if (state != GA_OK) return state;
     if (value < kLevelMin || value > kLevelMax) return GA_E_INVALID_PARAMETER;
-    bright_ = value;
+    level = value;
     return GA_OK;
 }
 
-int DeviceControls::setContrast(int channel, int value) {
+int DeviceControls::getLevel(int channel, int* value, int level) const {
     const int state = checkOpenChannel(channel);
     if (state != GA_OK) return state;
-    if (value < kLevelMin || value > kLevelMax) return GA_E_INVALID_PARAMETER;
-    contrast_ = value;
+    if (value == nullptr) return GA_E_INVALID_PARAMETER;
+    *value = level;
     return GA_OK;
+}
+
+int DeviceControls::setBright(int channel, int value) {
+    return setLevel(channel, value, bright_);
+}
+
+int DeviceControls::setContrast(int channel, int value) {
+    return setLevel(channel, value, contrast_);
+}
+
+int DeviceControls::getBright(int channel, int* value) const {
+    return getLevel(channel, value, bright_);
+}
+
+int DeviceControls::getContrast(int channel, int* value) const {
+    return getLevel(channel, value, contrast_);
 }
 
 int DeviceControls::setGain(int value) {
     if (!open_) return GA_E_DEVICE_NOINIT;
     if (value < 0 || value > kGainMax) return GA_E_INVALID_PARAMETER;
     gain_ = value;
-    return GA_OK;
-}
-
-int DeviceControls::getBright(int channel, int* value) const {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (value == nullptr) return GA_E_INVALID_PARAMETER;
-    *value = bright_;
-    return GA_OK;
-}
-
-int DeviceControls::getContrast(int channel, int* value) const {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (value == nullptr) return GA_E_INVALID_PARAMETER;
-    *value = contrast_;
     return GA_OK;
 }
 

@@ -68,6 +68,10 @@ class DeviceControls {
     void applyLevels(fpsynth::GrayImage& image) const;
 
   private:
+    // Brightness and contrast: a level of 0..255 on channel 0.
+    int setLevel(int channel, int value, int& level);
+    int getLevel(int channel, int* value, int level) const;
+
     bool open_ = false;
     bool capturing_ = false;
     int bright_ = kLevelDefault;
