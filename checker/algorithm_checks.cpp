@@ -7,7 +7,7 @@
 #include "ID_Fpr.h"
 #include "checks.h"
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 constexpr std::size_t kTemplateBytes = 512;
@@ -491,4 +491,4 @@ const Contract& algorithmContract() {
     return contract;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

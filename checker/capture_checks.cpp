@@ -5,7 +5,7 @@
 #include "ID_FprCap.h"
 #include "checks.h"
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 constexpr std::size_t kDescBytes = 1024;
@@ -263,4 +263,4 @@ const Contract& captureContract() {
     return contract;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace checker {
+namespace tervo::check {
 
 std::string number(double value, int decimals) {
     char text[64];
@@ -24,4 +24,4 @@ void requireOk(int result, const char* entryPoint) {
     if (result != 1) throw CheckFailed{std::string(entryPoint) + " answered " + std::to_string(result)};
 }
 
-}  // namespace checker
+}  // namespace tervo::check

@@ -10,7 +10,7 @@
 #include "outcome.h"
 #include "session.h"
 
-namespace checker {
+namespace tervo::check {
 
 enum class Family { capture, algorithm };
 enum class Needs { nothing, image, twoImpressions };
@@ -89,6 +89,6 @@ Outcome fastestWithin(double limitMs, const char* entryPoint, Call&& call) {
     return fastest > limitMs ? failed("took " + observed) : passed(observed);
 }
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

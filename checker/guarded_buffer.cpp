@@ -3,7 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
-namespace checker {
+namespace tervo::check {
 
 std::optional<long> GuardedBuffer::strayWrite() const {
     const unsigned char* start = bytes_.data();
@@ -36,4 +36,4 @@ std::optional<std::size_t> GuardedBuffer::wideLength() const {
     return std::nullopt;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace checker {
+namespace tervo::check {
 
 class GuardedBuffer {
   public:
@@ -37,6 +37,6 @@ class GuardedBuffer {
     std::size_t size_;
 };
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 void put(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
@@ -47,7 +47,7 @@ double spreadOf(const Image& image, int x0, int y0, int width, int height) {
 std::vector<std::uint8_t> encodeBmp(const Image& image) {
     std::vector<std::uint8_t> file(kBmpFileBytes, 0);
     for (const Field& f : kBmpFields) put(file, f.at, f.value, f.bytes);
-    for (std::uint32_t i = 0; i < 256; ++i) put(file, 54 + 4 * i, i * 0x010101u, 4);
+    for (std::uint32_t i = 0; i < 256; ++i) put(file, 54 + 4 * i, i * 0x010101U, 4);
     for (int y = 0; y < kHeight; ++y)
         std::copy_n(
             image.begin() + static_cast<long>(y) * kWidth, kWidth,
@@ -101,7 +101,7 @@ Image uniformImage(std::uint8_t gray) {
 
 std::vector<std::uint8_t> noiseBytes(std::size_t count, std::uint32_t seed) {
     std::vector<std::uint8_t> bytes(count);
-    std::uint32_t state = seed * 2654435761u + 1;
+    std::uint32_t state = seed * 2654435761U + 1;
     for (std::uint8_t& b : bytes) {
         // xorshift32: fixed on every platform.
         state ^= state << 13;
@@ -150,4 +150,4 @@ std::string describe(const ImageContent& content) {
     return text;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace checker {
+namespace tervo::check {
 
 constexpr int kWidth = 256;
 constexpr int kHeight = 360;
@@ -44,6 +44,6 @@ constexpr double kMinForegroundShare = 0.15;
 bool showsSomething(const ImageContent& content);
 std::string describe(const ImageContent& content);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

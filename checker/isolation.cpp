@@ -13,7 +13,7 @@
 #include <cstring>
 #include <exception>
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 void writeAll(int fd, const void* data, std::size_t size) {
@@ -124,7 +124,7 @@ void Channel::send(char type, const void* data, std::size_t size) {
     writeAll(fd_, data, size);
 }
 
-void Channel::library(const origin::LibraryFile& file) {
+void Channel::library(const tervo::origin::LibraryFile& file) {
     const std::string payload = file.path + '\0' + file.standIn;
     send('l', payload.data(), payload.size());
 }
@@ -197,4 +197,4 @@ ChildReport runIsolated(const std::function<Outcome(Channel&)>& body, int timeou
     return report;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

@@ -12,7 +12,7 @@
 #include "library_origin.h"
 #include "outcome.h"
 
-namespace checker {
+namespace tervo::check {
 
 // The child's end of the pipe.
 class Channel {
@@ -22,7 +22,7 @@ class Channel {
     void calling(const std::string& entryPoint) { send('c', entryPoint.data(), entryPoint.size()); }
     void missing(const std::string& entryPoint) { send('m', entryPoint.data(), entryPoint.size()); }
     // The file a library was loaded from, for the report.
-    void library(const origin::LibraryFile& file);
+    void library(const tervo::origin::LibraryFile& file);
     void image(const Image& image) { send('i', image.data(), image.size()); }
     void outcome(const Outcome& outcome);
 
@@ -35,7 +35,7 @@ class Channel {
 struct ChildReport {
     Outcome outcome;
     std::vector<std::string> missing;
-    origin::LibraryFile library;  // empty unless the child sent it
+    tervo::origin::LibraryFile library;  // empty unless the child sent it
     std::vector<Image> images;
 };
 
@@ -46,6 +46,6 @@ constexpr int kCheckTimeoutSeconds = 60;
 ChildReport runIsolated(const std::function<Outcome(Channel&)>& body,
                         int timeoutSeconds = kCheckTimeoutSeconds);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

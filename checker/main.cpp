@@ -22,7 +22,7 @@ int usageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace checker;
+    using namespace tervo::check;
     Options options;
     std::string error;
     if (!parseOptions(argc, argv, options, error)) return usageError(error);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace checker {
+namespace tervo::check {
 
 const char* usageText() {
     return "usage: tervo-check [--only capture|algorithm] [--image FILE.bmp]... [--report FILE]\n"
@@ -71,4 +71,4 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     return true;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace checker {
+namespace tervo::check {
 
 struct Options {
     bool help = false;
@@ -21,6 +21,6 @@ constexpr std::size_t kMaxImages = 3;
 bool parseOptions(int argc, char** argv, Options& options, std::string& error);
 const char* usageText();
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace checker {
+namespace tervo::check {
 
 enum class Status { ok, fail, skip };
 
@@ -28,6 +28,6 @@ struct CheckFailed {
     std::string observed;
 };
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

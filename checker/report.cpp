@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 // Length of the valid UTF-8 sequence at text[i], or 0.
@@ -113,8 +113,8 @@ void writeJUnit(std::ostream& out, const std::vector<Result>& results,
             if (library.suite == suite.front().suite)
                 out << "    <properties>\n"
                     << "      <property name=\"library\" value=\"" << xml(library.file.path) << "\"/>\n"
-                    << "      <property name=\"origin\" value=\"" << xml(origin::originText(library.file))
-                    << "\"/>\n"
+                    << "      <property name=\"origin\" value=\""
+                    << xml(tervo::origin::originText(library.file)) << "\"/>\n"
                     << "    </properties>\n";
         for (const Result& r : suite) {
             out << "    <testcase classname=\"tervo-check." << xml(r.suite) << "\" name=\"" << xml(r.name)
@@ -134,4 +134,4 @@ void writeJUnit(std::ostream& out, const std::vector<Result>& results,
     out << "</testsuites>\n";
 }
 
-}  // namespace checker
+}  // namespace tervo::check

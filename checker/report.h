@@ -10,7 +10,7 @@
 #include "library_origin.h"
 #include "outcome.h"
 
-namespace checker {
+namespace tervo::check {
 
 struct Result {
     std::string suite;  // "capture", "algorithm"
@@ -22,7 +22,7 @@ struct Result {
 // The library file a suite's checks ran on.
 struct SuiteLibrary {
     std::string suite;
-    origin::LibraryFile file;
+    tervo::origin::LibraryFile file;
 };
 
 struct Totals {
@@ -38,6 +38,6 @@ std::string totalsLine(const Totals& totals);
 void writeJUnit(std::ostream& out, const std::vector<Result>& results,
                 const std::vector<SuiteLibrary>& libraries);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

@@ -7,7 +7,7 @@
 #include "ID_FprCap.h"
 #include "checks.h"
 
-namespace checker {
+namespace tervo::check {
 namespace {
 
 constexpr int kCapturedImages = 2;
@@ -23,9 +23,9 @@ Outcome findEntryPoints(Channel& channel, const Contract& contract) {
     void* handle = openLibrary(contract.library, error);
     if (handle == nullptr) return failed("cannot be loaded: " + error);
     // Which file is under test, and whether it is one of the project's own.
-    const origin::LibraryFile file = origin::fileOfHandle(handle);
+    const tervo::origin::LibraryFile file = tervo::origin::fileOfHandle(handle);
     channel.library(file);
-    const std::string where = file.path.empty() ? "" : file.path + ", " + origin::originText(file);
+    const std::string where = file.path.empty() ? "" : file.path + ", " + tervo::origin::originText(file);
     std::string missing;
     for (const char* name : contract.entryPoints)
         if (loader::lookup<void*>(handle, name) == nullptr) {
@@ -153,4 +153,4 @@ std::vector<Result> runChecks(const std::string& only, const std::vector<Image>&
     return std::move(run.results());
 }
 
-}  // namespace checker
+}  // namespace tervo::check

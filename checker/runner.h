@@ -9,7 +9,7 @@
 #include "report.h"
 #include "session.h"
 
-namespace checker {
+namespace tervo::check {
 
 // The images for the algorithm checks from files: two impressions of one
 // finger, then another finger (the first one mirrored when not given).
@@ -20,6 +20,6 @@ Inputs inputsFromFiles(const std::vector<Image>& images);
 std::vector<Result> runChecks(const std::string& only, const std::vector<Image>& files,
                               std::vector<SuiteLibrary>& libraries);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 #endif

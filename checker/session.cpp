@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace checker {
+namespace tervo::check {
 
 void* openLibrary(const char* file, std::string& error) {
     void* handle = dlopen(file, RTLD_LAZY);
@@ -26,4 +26,4 @@ void* Session::library(const char* entryPoint) {
     return handle;
 }
 
-}  // namespace checker
+}  // namespace tervo::check

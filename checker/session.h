@@ -13,7 +13,7 @@
 #include "isolation.h"
 #include "outcome.h"
 
-namespace checker {
+namespace tervo::check {
 
 constexpr const char* kCaptureLibrary = "libID_FprCap.so";
 constexpr const char* kAlgorithmLibrary = "libID_Fpr.so";
@@ -68,7 +68,7 @@ class Session {
 // null with the dynamic loader's reason otherwise.
 void* openLibrary(const char* file, std::string& error);
 
-}  // namespace checker
+}  // namespace tervo::check
 
 // The pointer type is the contract header's declaration of the entry point.
 #define CHECK_CALL(session, entry, ...) (session).call<decltype(&entry)>(#entry __VA_OPT__(, ) __VA_ARGS__)

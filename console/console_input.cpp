@@ -25,9 +25,9 @@ struct EditedLine {
 } edited;
 
 int nextChar() {
-    if (!line_editor::active()) return std::getchar();
+    if (!tervo::console::line_editor::active()) return std::getchar();
     while (edited.next >= edited.text.size()) {
-        if (edited.ended || !line_editor::readLine(edited.prompt.c_str(), edited.text)) {
+        if (edited.ended || !tervo::console::line_editor::readLine(edited.prompt.c_str(), edited.text)) {
             edited.ended = true;
             edited.text.clear();
             edited.next = 0;
@@ -41,7 +41,7 @@ int nextChar() {
 }
 
 void putBack(int c) {
-    if (!line_editor::active())
+    if (!tervo::console::line_editor::active())
         std::ungetc(c, stdin);
     else
         --edited.next;
@@ -58,7 +58,7 @@ bool lineHoldsAnswer() {
 void showPrompt(const char* text) {
     // An answer already typed on the line is read at once: the prompt is
     // printed before it, as with piped input.
-    if (line_editor::active() && !edited.ended && !lineHoldsAnswer()) {
+    if (tervo::console::line_editor::active() && !edited.ended && !lineHoldsAnswer()) {
         edited.prompt = text;
         return;
     }

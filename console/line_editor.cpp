@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace line_editor {
+namespace tervo::console::line_editor {
 namespace {
 
 using ReadlineFn = char* (*)(const char*);
@@ -59,4 +59,4 @@ bool readLine(const char* prompt, std::string& line) {
     return true;
 }
 
-}  // namespace line_editor
+}  // namespace tervo::console::line_editor

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace line_editor {
+namespace tervo::console::line_editor {
 
 // True when standard input and standard output are both terminals and libedit
 // could be loaded. Decided at the first call, before anything is read.
@@ -17,6 +17,6 @@ bool active();
 // at the end of input, and when the editor is not active.
 bool readLine(const char* prompt, std::string& line);
 
-}  // namespace line_editor
+}  // namespace tervo::console::line_editor
 
 #endif

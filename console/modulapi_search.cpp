@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kQualityThreshold = 60;  // a quality of 60 or less is captured again
 constexpr int kVerifyThreshold = 600;  // a scaled score above this is a verified match
-constexpr float kScoreScale = 1000.0f;
+constexpr float kScoreScale = 1000.0F;
 constexpr int kReconnectAttempts = 100;
 
 long long msSince(int64_t start) {

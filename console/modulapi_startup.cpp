@@ -106,8 +106,8 @@ int tervoMain(int argc, char** argv) {
 #if !TERVO_ALGORITHM_FIRST
     // The linked build's libraries came with the program: say which files
     // answer the calls it is about to make (the loader does so as it opens them).
-    origin::announce("libID_FprCap.so", origin::fileDefining("LIVESCAN_Init"));
-    origin::announce("libID_Fpr.so", origin::fileDefining("FP_Begin"));
+    tervo::origin::announce("libID_FprCap.so", tervo::origin::fileDefining("LIVESCAN_Init"));
+    tervo::origin::announce("libID_Fpr.so", tervo::origin::fileDefining("FP_Begin"));
 #endif
 #if TERVO_ALGORITHM_FIRST
     const int Retval = beginAlgorithm();

@@ -31,7 +31,7 @@ std::string openFailure;
 // loaded for the life of the process, so reopening is cheap. The file is named
 // on standard error at the first open and at the first after FP_End.
 bool openLibrary() {
-    dllHandle = loader::openLibrary("libID_Fpr.so", openFailure, dllHandle != nullptr);
+    dllHandle = tervo::loader::openLibrary("libID_Fpr.so", openFailure, dllHandle != nullptr);
     return dllHandle != nullptr;
 }
 
@@ -41,10 +41,10 @@ bool openLibrary() {
 // call it with the caller's arguments.
 // The rows pass types and parameter lists, which parentheses would break.
 // NOLINTBEGIN(bugprone-macro-parentheses)
-#define TERVO_FP_ENTRY(name, parameters, arguments)                                      \
-    int name parameters {                                                                \
-        if (!openLibrary()) return kLibraryMissing;                                      \
-        return loader::resolve<p##name, kEntryPointMissing>(dllHandle, #name) arguments; \
+#define TERVO_FP_ENTRY(name, parameters, arguments)                                             \
+    int name parameters {                                                                       \
+        if (!openLibrary()) return kLibraryMissing;                                             \
+        return tervo::loader::resolve<p##name, kEntryPointMissing>(dllHandle, #name) arguments; \
     }
 #define TERVO_FP_LIFECYCLE(name, parameters, arguments)
 // NOLINTEND(bugprone-macro-parentheses)
@@ -54,7 +54,7 @@ bool openLibrary() {
 
 int FP_End() {
     if (!openLibrary()) return kLibraryMissing;
-    const pFP_End end = loader::lookup<pFP_End>(dllHandle, "FP_End");
+    const pFP_End end = tervo::loader::lookup<pFP_End>(dllHandle, "FP_End");
     if (end == nullptr) return kEntryPointMissing;
     const int ret = end();
     // One reference for this call's own open; the library's state after its

@@ -24,16 +24,16 @@ std::string openFailure;
 
 int LIVESCAN_Init() {
     using LPInitfun = decltype(&LIVESCAN_Init);
-    if (hDll == nullptr) hDll = loader::openLibrary("libID_FprCap.so", openFailure, false);
+    if (hDll == nullptr) hDll = tervo::loader::openLibrary("libID_FprCap.so", openFailure, false);
     if (hDll == nullptr) return kLibraryMissing;
     // A failing library LIVESCAN_Init leaves the handle open for the next try.
-    return loader::resolve<LPInitfun, kInitMissing>(hDll, "LIVESCAN_Init")();
+    return tervo::loader::resolve<LPInitfun, kInitMissing>(hDll, "LIVESCAN_Init")();
 }
 
 int LIVESCAN_Close() {
     using LPClose = decltype(&LIVESCAN_Close);
     if (hDll == nullptr) return kLibraryMissing;
-    const LPClose close = loader::lookup<LPClose>(hDll, "LIVESCAN_Close");
+    const LPClose close = tervo::loader::lookup<LPClose>(hDll, "LIVESCAN_Close");
     if (close == nullptr) return kNotOpen;
     const int ret = close();
     dlclose(hDll);
@@ -47,11 +47,11 @@ int LIVESCAN_Close() {
 // NOLINTBEGIN(bugprone-macro-parentheses)
 #define TERVO_LIVESCAN_LIFECYCLE(name, type, parameters, arguments) \
     static_assert(std::is_same_v<decltype(&name), int(*) parameters>, #name " differs from its header");
-#define TERVO_LIVESCAN_ENTRY(name, type, parameters, arguments)        \
-    TERVO_LIVESCAN_LIFECYCLE(name, type, parameters, arguments)        \
-    int name parameters {                                              \
-        using type = decltype(&name);                                  \
-        return loader::resolve<type, kNotOpen>(hDll, #name) arguments; \
+#define TERVO_LIVESCAN_ENTRY(name, type, parameters, arguments)               \
+    TERVO_LIVESCAN_LIFECYCLE(name, type, parameters, arguments)               \
+    int name parameters {                                                     \
+        using type = decltype(&name);                                         \
+        return tervo::loader::resolve<type, kNotOpen>(hDll, #name) arguments; \
     }
 // NOLINTEND(bugprone-macro-parentheses)
 #include "livescan_entries.def"
@@ -61,5 +61,6 @@ int LIVESCAN_Close() {
 // The library's LIVESCAN_SetGain takes the gain as an unsigned byte.
 int LIVESCAN_SetGain(char gain) {
     using LPSetGain = int (*)(unsigned char);
-    return loader::resolve<LPSetGain, kNotOpen>(hDll, "LIVESCAN_SetGain")(static_cast<unsigned char>(gain));
+    return tervo::loader::resolve<LPSetGain, kNotOpen>(hDll,
+                                                       "LIVESCAN_SetGain")(static_cast<unsigned char>(gain));
 }

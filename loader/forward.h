@@ -10,7 +10,7 @@
 
 #include "library_origin.h"
 
-namespace loader {
+namespace tervo::loader {
 
 // Opens a library by file name. When the dynamic loader cannot, its reason
 // goes to standard error (standard output is the console's own), once until
@@ -22,7 +22,7 @@ inline void* openLibrary(const char* file, std::string& lastFailure, bool heldBe
     void* handle = dlopen(file, RTLD_LAZY);
     if (handle != nullptr) {
         lastFailure.clear();
-        if (!heldBefore) origin::announce(file, origin::fileOfHandle(handle));
+        if (!heldBefore) tervo::origin::announce(file, tervo::origin::fileOfHandle(handle));
         return handle;
     }
     const char* reason = dlerror();
@@ -57,6 +57,6 @@ Fn resolve(void* handle, const char* name) {
     return fn != nullptr ? fn : &Absent<Fn, missing>::answer;
 }
 
-}  // namespace loader
+}  // namespace tervo::loader
 
 #endif

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace origin {
+namespace tervo::origin {
 namespace {
 
 // The note every library of the project carries (cmake/origin_note.c.in).
@@ -101,4 +101,4 @@ void announce(const char* name, const LibraryFile& file) {
     std::fprintf(stderr, "%s: %s\n", name, describe(file).c_str());
 }
 
-}  // namespace origin
+}  // namespace tervo::origin

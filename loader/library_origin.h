@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace origin {
+namespace tervo::origin {
 
 struct LibraryFile {
     std::string path;     // the loaded file, symbolic links resolved; empty when unknown
@@ -28,6 +28,6 @@ std::string describe(const LibraryFile& file);
 // "NAME: " and the description, as one line on standard error.
 void announce(const char* name, const LibraryFile& file);
 
-}  // namespace origin
+}  // namespace tervo::origin
 
 #endif

@@ -21,6 +21,7 @@
 
 namespace {
 
+using namespace tervo;
 using namespace tervo::fpr;
 
 unsigned bitsOf(float v) {

@@ -38,7 +38,7 @@ const StageInputs& inputs() {
                 tervo::fpr::tools::ImageBuffer buffer;
                 tervo::fpr::DecodedImage image;
                 if (!tervo::fpr::tools::loadImageFile(impression.path, buffer)) continue;
-                if (tervo::fpr::decodeImage(buffer.data(), image) != tervo::fpr::GA_OK) continue;
+                if (tervo::fpr::decodeImage(buffer.data(), image) != tervo::GA_OK) continue;
                 out.pixels.push_back(image.pixels);
                 out.fields.push_back(tervo::fpr::analyseRidges(image.pixels));
                 out.ridges.push_back(tervo::fpr::enhanceAndBinarise(image.pixels, out.fields.back()));

@@ -8,6 +8,8 @@
 
 namespace {
 
+namespace printcheck = tervo::test::printcheck;
+
 void BM_RealismSurvey(benchmark::State& state) {
     const int fingers = static_cast<int>(state.range(0));
     constexpr int kImpressions = 4;

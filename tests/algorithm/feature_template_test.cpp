@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "angles.h"
 #include "checksum.h"
 
 namespace tervo::fpr {
@@ -27,7 +28,7 @@ FeatureTemplate sampleTemplate(std::size_t count, unsigned seed = 3) {
         Minutia m;
         m.x = static_cast<int>(rng() % kWidth);
         m.y = static_cast<int>(rng() % kHeight);
-        m.angle = static_cast<float>(rng() % 256) * (6.28318530717959F / 256.0F);
+        m.angle = static_cast<float>(rng() % 256) * (kTwoPiF / 256.0F);
         m.type = (rng() & 1) ? MinutiaType::Bifurcation : MinutiaType::Ending;
         m.reliability = static_cast<std::uint8_t>(std::lround((rng() % 64) * (100.0 / 63.0)));
         t.minutiae.push_back(m);

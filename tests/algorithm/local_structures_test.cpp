@@ -5,16 +5,16 @@
 #include <cmath>
 #include <random>
 
+#include "angles.h"
+
 namespace tervo::fpr {
 namespace {
-
-constexpr float kTwoPi = 6.28318530717959F;
 
 Minutia at(int x, int y, float degrees, MinutiaType type = MinutiaType::Ending) {
     Minutia m;
     m.x = x;
     m.y = y;
-    m.angle = degrees * kTwoPi / 360.0F;
+    m.angle = degrees * kTwoPiF / 360.0F;
     m.type = type;
     m.reliability = 50;
     return m;
@@ -61,7 +61,7 @@ TEST(LocalStructures, DescriptorsDoNotChangeWithRotationAndTranslation) {
         const int dx = m.x - 128, dy = m.y - 180;
         m.x = 128 - dy + 7;
         m.y = 180 + dx - 5;
-        m.angle = std::fmod(m.angle + kTwoPi / 4, kTwoPi);
+        m.angle = std::fmod(m.angle + kTwoPiF / 4, kTwoPiF);
     }
     const PreparedTemplate a = prepared(t), b = prepared(turned);
     for (int i = 0; i < a.count; ++i) {
@@ -176,7 +176,7 @@ TEST(LocalStructures, StoredBytesAndDecodedTemplatePrepareAlike) {
                                     (rng() & 1) ? MinutiaType::Bifurcation : MinutiaType::Ending));
         }
         for (int step = 0; step < 256 && count == 100; ++step)
-            t.minutiae[step % 100].angle = step * kTwoPi / 256.0F;
+            t.minutiae[step % 100].angle = step * kTwoPiF / 256.0F;
         std::uint8_t bytes[kTemplateSize];
         encodeTemplate(t, bytes);
         FeatureTemplate decoded;
@@ -193,7 +193,7 @@ TEST(LocalStructures, EveryDirectionStepSurvivesTheDecodedForm) {
     for (std::uint32_t step = 0; step < 256; ++step) {
         FeatureTemplate t;
         t.minutiae = {at(100, 100, 0), at(120, 110, 0)};
-        t.minutiae[0].angle = static_cast<float>(step) * (kTwoPi / 256.0F);  // as the decoder writes it
+        t.minutiae[0].angle = static_cast<float>(step) * (kTwoPiF / 256.0F);  // as the decoder writes it
         EXPECT_EQ(prepared(t).angle[0], step);
     }
 }

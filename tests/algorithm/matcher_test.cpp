@@ -6,13 +6,12 @@
 #include <limits>
 #include <random>
 
+#include "angles.h"
 #include "foreground_count.h"
 #include "prepared_cache.h"
 
 namespace tervo::fpr {
 namespace {
-
-constexpr float kTwoPi = 6.28318530717959F;
 
 // Minutiae spread over a print-sized ellipse at least 12 pixels apart, as in real prints.
 FeatureTemplate randomPrint(unsigned seed, std::size_t count = 40) {
@@ -28,7 +27,7 @@ FeatureTemplate randomPrint(unsigned seed, std::size_t count = 40) {
         Minutia m;
         m.x = static_cast<int>(x);
         m.y = static_cast<int>(y);
-        m.angle = unit(rng) * kTwoPi;
+        m.angle = unit(rng) * kTwoPiF;
         m.reliability = 80;
         t.minutiae.push_back(m);
     }
@@ -39,14 +38,13 @@ FeatureTemplate randomPrint(unsigned seed, std::size_t count = 40) {
 // added everywhere. Read at a cell centre moved back by `toSource`.
 template <typename ToSource>
 void setFlow(FeatureTemplate& t, float turn, ToSource toSource) {
-    constexpr float kPi = kTwoPi / 2;
     for (int cell = 0; cell < kMaskBits; ++cell) {
         float x = static_cast<float>(cell % kMaskColumns * kMaskCell + kMaskCell / 2);
         float y = static_cast<float>(cell / kMaskColumns * kMaskCell + kMaskCell / 2);
         toSource(x, y);
-        const float angle = std::fmod(0.008F * x + 0.004F * y + turn + 4 * kPi, kPi);
+        const float angle = std::fmod(0.008F * x + 0.004F * y + turn + 4 * kPiF, kPiF);
         t.orientation[cell] =
-            static_cast<std::uint8_t>(std::lround(angle / kPi * kOrientationSteps) % kOrientationSteps);
+            static_cast<std::uint8_t>(std::lround(angle / kPiF * kOrientationSteps) % kOrientationSteps);
     }
 }
 
@@ -57,7 +55,7 @@ FeatureTemplate reimpress(const FeatureTemplate& t, float degrees, float shiftX,
     std::mt19937 rng(seed);
     std::normal_distribution<float> jitter(0.0F, 1.5F);
     std::uniform_real_distribution<float> unit(0.0F, 1.0F);
-    const float r = degrees * kTwoPi / 360.0F, c = std::cos(r), s = std::sin(r);
+    const float r = degrees * kTwoPiF / 360.0F, c = std::cos(r), s = std::sin(r);
     FeatureTemplate out;
     out.mask.fill(1);
     for (const Minutia& m : t.minutiae) {
@@ -69,7 +67,7 @@ FeatureTemplate reimpress(const FeatureTemplate& t, float degrees, float shiftX,
         Minutia n = m;
         n.x = static_cast<int>(x);
         n.y = static_cast<int>(y);
-        n.angle = std::fmod(m.angle + r + 0.05F * jitter(rng) + kTwoPi, kTwoPi);
+        n.angle = std::fmod(m.angle + r + 0.05F * jitter(rng) + kTwoPiF, kTwoPiF);
         out.minutiae.push_back(n);
     }
     const FeatureTemplate noise = randomPrint(seed + 1000, spurious);
@@ -110,8 +108,8 @@ TEST(Matcher, DirectionsScatteredByTwentyDegreesStillPair) {
     const FeatureTemplate t = randomPrint(4);
     FeatureTemplate moved = reimpress(t, 8, 12, -6, 11);
     for (std::size_t i = 0; i < moved.minutiae.size(); ++i) {
-        const float turn = (i % 2 == 0 ? 20.0F : -20.0F) * kTwoPi / 360.0F;
-        moved.minutiae[i].angle = std::fmod(moved.minutiae[i].angle + turn + kTwoPi, kTwoPi);
+        const float turn = (i % 2 == 0 ? 20.0F : -20.0F) * kTwoPiF / 360.0F;
+        moved.minutiae[i].angle = std::fmod(moved.minutiae[i].angle + turn + kTwoPiF, kTwoPiF);
     }
     EXPECT_GT(matchTemplates(t, moved).similarity, 0.6F);
 }
@@ -195,7 +193,7 @@ TEST(Matcher, RidgeFlowAgreementWeighsTheScore) {
     FeatureTemplate t = randomPrint(12);
     setFlow(t, 0.0F, [](float&, float&) {});
     constexpr float kDegrees = 20.0F, kShiftX = 12.0F, kShiftY = -8.0F;
-    const float r = kDegrees * kTwoPi / 360.0F;
+    const float r = kDegrees * kTwoPiF / 360.0F;
     FeatureTemplate moved = reimpress(t, kDegrees, kShiftX, kShiftY, 13), crossed = moved;
     const auto back = [&](float& x, float& y) {
         const float dx = x - 128.0F - kShiftX, dy = y - 180.0F - kShiftY;
@@ -204,8 +202,8 @@ TEST(Matcher, RidgeFlowAgreementWeighsTheScore) {
     };
     FeatureTemplate oblique = moved;
     setFlow(moved, r, back);
-    setFlow(crossed, r + kTwoPi / 4, back);
-    setFlow(oblique, r + kTwoPi / 8, back);
+    setFlow(crossed, r + kTwoPiF / 4, back);
+    setFlow(oblique, r + kTwoPiF / 8, back);
     const MatchDetail same = matchTemplates(t, moved), across = matchTemplates(t, crossed);
     EXPECT_GT(same.orientationAgreement, 0.9F);
     EXPECT_GT(same.orientationCells, 40);  // a quarter of the cells is sampled

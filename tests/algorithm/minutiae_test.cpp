@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "angles.h"
+
 namespace tervo::fpr {
 namespace {
 
@@ -98,7 +100,7 @@ TEST(MinutiaeDirection, FollowsTheFlowBetweenBlockCentres) {
     // The flow turns by 0.4 rad from one block column to the next. Endings between the two columns'
     // centres take a direction in proportion to where they lie, instead of jumping to the direction
     // of the block they happen to fall in.
-    constexpr float kTurn = 0.4F, kPi = 3.14159265F;
+    constexpr float kTurn = 0.4F;
     RidgeFields f = horizontalFlow();
     for (int by = 0; by < kBlocksY; ++by) {
         for (int bx = 16; bx < kBlocksX; ++bx) f.orientation[f.index(bx, by)] = kTurn;
@@ -112,7 +114,7 @@ TEST(MinutiaeDirection, FollowsTheFlowBetweenBlockCentres) {
         // Share of the way from block 15's centre to block 16's (at 124 and 132, pixel edges counted).
         const float share = (m.x + 0.5F - 124.0F) / kBlockSize;
         // Endings point back into their ridge, leftwards: pi plus the local ridge angle.
-        EXPECT_NEAR(m.angle, kPi + share * kTurn, 0.03F) << "ending at x " << m.x;
+        EXPECT_NEAR(m.angle, kPiF + share * kTurn, 0.03F) << "ending at x " << m.x;
     }
 }
 

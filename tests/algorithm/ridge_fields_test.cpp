@@ -5,12 +5,11 @@
 #include <cmath>
 #include <functional>
 
+#include "angles.h"
 #include "test_images.h"
 
 namespace tervo::fpr {
 namespace {
-
-constexpr double kTwoPi = 2 * 3.14159265358979;
 
 // Horizontal ridges over the whole frame; phase(x, y) in radians gives the gray level 128 - 90 cos.
 Pixels horizontalRidges(const std::function<double(int, int)>& phase) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 
+#include "angles.h"
 #include "checksum.h"
 
 namespace tervo::fpr::testing {
@@ -38,7 +39,7 @@ Pixels pattern(const Damage& damage, unsigned seed, bool withMinutiae) {
             // points inside the print.
             const double r = std::hypot((x - cx) * 1.0, (y - cy + 220) * 0.8);
             const double extra = withMinutiae ? minutiaPhase(x, y, cx, cy) : 0.0;
-            v[y * kWidth + x] = 128.0 + 90.0 * std::cos(2 * 3.14159265358979 * r / period + extra);
+            v[y * kWidth + x] = 128.0 + 90.0 * std::cos(kTwoPi * r / period + extra);
         }
     }
     if (damage.blurRadius > 0) {

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace testing_support {
+namespace tervo::test {
 
 void feedStdin(const std::string& text) {
     char path[] = "/tmp/tervo-stdin-XXXXXX";
@@ -83,4 +83,4 @@ bool exists(const std::string& name) {
     return stat(name.c_str(), &st) == 0;
 }
 
-}  // namespace testing_support
+}  // namespace tervo::test

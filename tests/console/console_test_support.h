@@ -9,7 +9,7 @@
 extern "C" void tervo_double_fpr_configure(const char* script);
 extern "C" void tervo_double_cap_configure(const char* script);
 
-namespace testing_support {
+namespace tervo::test {
 
 // Scripts both doubles (see the doubles' header for the syntax).
 inline void script(const std::string& text) {
@@ -44,6 +44,6 @@ void writeFile(const std::string& name, const std::string& bytes);
 std::string readFile(const std::string& name);
 bool exists(const std::string& name);
 
-}  // namespace testing_support
+}  // namespace tervo::test
 
 #endif

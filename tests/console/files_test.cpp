@@ -14,7 +14,7 @@
 #include "console_test_support.h"
 #include "modulapi.h"
 
-using namespace testing_support;
+using namespace tervo::test;
 
 namespace {
 
@@ -45,17 +45,17 @@ TEST_F(Bmp, CaptureGeometryHeaderPaletteAndBottomUpRows) {
     EXPECT_EQ(image, original) << "the caller's image must not change";
 
     const std::string f = readFile("Fp.bmp");
-    ASSERT_EQ(f.size(), 93238u);
+    ASSERT_EQ(f.size(), 93238U);
     EXPECT_EQ(le16(f, 0), 0x4D42);
-    EXPECT_EQ(le32(f, 2), 0u);
-    EXPECT_EQ(le32(f, 6), 0u);
-    EXPECT_EQ(le32(f, 10), 1078u);
-    EXPECT_EQ(le32(f, 14), 40u);
+    EXPECT_EQ(le32(f, 2), 0U);
+    EXPECT_EQ(le32(f, 6), 0U);
+    EXPECT_EQ(le32(f, 10), 1078U);
+    EXPECT_EQ(le32(f, 14), 40U);
     EXPECT_EQ(static_cast<int32_t>(le32(f, 18)), 256);
     EXPECT_EQ(static_cast<int32_t>(le32(f, 22)), 360);
     EXPECT_EQ(le16(f, 26), 1);
     EXPECT_EQ(le16(f, 28), 8);
-    for (std::size_t at = 30; at < 54; at += 4) EXPECT_EQ(le32(f, at), 0u) << "field at " << at;
+    for (std::size_t at = 30; at < 54; at += 4) EXPECT_EQ(le32(f, at), 0U) << "field at " << at;
     for (int i = 0; i < 256; ++i) {
         EXPECT_EQ(le32(f, 54 + 4 * i), static_cast<uint32_t>(i | i << 8 | i << 16)) << "palette entry " << i;
     }
@@ -74,7 +74,7 @@ TEST_F(Bmp, OddAndSingleRowImagesKeepTheirMiddle) {
     char name[] = "odd.bmp";
     ASSERT_EQ(WriteBMP(name, image.data(), 4, 3), 1);
     std::string f = readFile(name);
-    ASSERT_EQ(f.size(), 1078u + 12u);
+    ASSERT_EQ(f.size(), 1078U + 12U);
     EXPECT_EQ(f.substr(1078, 4), std::string(reinterpret_cast<char*>(&image[8]), 4));
     EXPECT_EQ(f.substr(1082, 4), std::string(reinterpret_cast<char*>(&image[4]), 4));
     EXPECT_EQ(f.substr(1086, 4), std::string(reinterpret_cast<char*>(&image[0]), 4));
@@ -144,7 +144,7 @@ TEST_F(Bmp, ReplacesTheFileWithOrdinaryPermissions) {
     umask(saved);
     struct stat st {};
     ASSERT_EQ(stat(name, &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    EXPECT_EQ(st.st_mode & 0777, 0644U);
     EXPECT_EQ(st.st_size, 93238);
     EXPECT_EQ(strayFiles({"Fp.bmp"}), std::vector<std::string>{});
 }
@@ -223,7 +223,7 @@ TEST(PrintHex, TheErrorDumpLayout) {
     std::vector<unsigned char> bytes(50);
     for (int i = 0; i < 50; ++i) bytes[i] = static_cast<unsigned char>(i == 0 ? 0 : 200 + i);
     const auto got = lines(printed([&] { printHex(bytes.data(), 50, 10); }));
-    ASSERT_EQ(got.size(), 5u) << "four line feeds, none after the last value";
+    ASSERT_EQ(got.size(), 5U) << "four line feeds, none after the last value";
     EXPECT_EQ(got[0].substr(0, 12), "0X0 0Xc9 0Xc") << "lower-case digits, no leading zeros";
     const std::size_t values[] = {11, 10, 10, 10, 9};
     for (std::size_t i = 0; i < got.size(); ++i)

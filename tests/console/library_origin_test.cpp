@@ -34,38 +34,38 @@ TEST(LibraryOrigin, TheProjectsLibrariesSayWhatTheyAre) {
     const std::string doubled = std::string(TERVO_DOUBLES_DIR) + "/no-cap/libID_Fpr.so";
     const Opened library(doubled);
     ASSERT_NE(library.handle(), nullptr) << dlerror();
-    const origin::LibraryFile file = origin::fileOfHandle(library.handle());
+    const tervo::origin::LibraryFile file = tervo::origin::fileOfHandle(library.handle());
     EXPECT_EQ(file.path, realPath(doubled));
     EXPECT_EQ(file.standIn, "test double");
-    EXPECT_EQ(origin::describe(file), realPath(doubled) + " (tervo stand-in: test double)");
+    EXPECT_EQ(tervo::origin::describe(file), realPath(doubled) + " (tervo stand-in: test double)");
 #ifdef TERVO_STANDIN_SCANNER
     const Opened scanner(TERVO_STANDIN_SCANNER);
     ASSERT_NE(scanner.handle(), nullptr) << dlerror();
-    EXPECT_EQ(origin::fileOfHandle(scanner.handle()).standIn, "virtual scanner");
+    EXPECT_EQ(tervo::origin::fileOfHandle(scanner.handle()).standIn, "virtual scanner");
 #endif
 }
 
 TEST(LibraryOrigin, AnyOtherLibraryIsNotAStandIn) {
     const Opened maths("libm.so.6");
     ASSERT_NE(maths.handle(), nullptr) << dlerror();
-    const origin::LibraryFile file = origin::fileOfHandle(maths.handle());
+    const tervo::origin::LibraryFile file = tervo::origin::fileOfHandle(maths.handle());
     EXPECT_NE(file.path.find("libm"), std::string::npos) << file.path;
     EXPECT_EQ(file.path[0], '/') << "a full path";
     EXPECT_EQ(file.standIn, "");
-    EXPECT_EQ(origin::describe(file), file.path + " (not a tervo stand-in)");
+    EXPECT_EQ(tervo::origin::describe(file), file.path + " (not a tervo stand-in)");
 }
 
 TEST(LibraryOrigin, TheLinkedLibraryIsTheOneThatDefinesTheEntryPoint) {
     // This program is linked against the doubles' default pair.
-    const origin::LibraryFile file = origin::fileDefining("FP_Begin");
+    const tervo::origin::LibraryFile file = tervo::origin::fileDefining("FP_Begin");
     EXPECT_EQ(file.path, realPath(std::string(TERVO_DOUBLES_DIR) + "/default/libID_Fpr.so"));
     EXPECT_EQ(file.standIn, "test double");
 }
 
 TEST(LibraryOrigin, NothingToNameIsSaidSo) {
-    EXPECT_EQ(origin::fileDefining("FP_NoSuchEntryPoint").path, "");
-    EXPECT_EQ(origin::fileOfHandle(nullptr).path, "");
-    EXPECT_EQ(origin::describe({}), "a file the dynamic loader does not name");
+    EXPECT_EQ(tervo::origin::fileDefining("FP_NoSuchEntryPoint").path, "");
+    EXPECT_EQ(tervo::origin::fileOfHandle(nullptr).path, "");
+    EXPECT_EQ(tervo::origin::describe({}), "a file the dynamic loader does not name");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "console_test_support.h"
 #include "modulapi.h"
 
-using namespace testing_support;
+using namespace tervo::test;
 
 namespace {
 

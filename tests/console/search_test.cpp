@@ -8,7 +8,7 @@
 #include "console_test_support.h"
 #include "modulapi.h"
 
-using namespace testing_support;
+using namespace tervo::test;
 
 // The reconnect loop sleeps 100 ms between attempts; this test program
 // provides its own usleep so that a hundred attempts take no time. The

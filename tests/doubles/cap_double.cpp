@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "double_core.h"
 
@@ -20,6 +21,8 @@ extern "C" void tervo_double_cap_configure(const char* script);
 #pragma GCC visibility pop
 
 namespace {
+
+namespace dbl = tervo::test::dbl;
 
 constexpr int kWidth = 256;
 constexpr int kHeight = 360;
@@ -34,14 +37,14 @@ struct LoadLogger {
 bool deviceOpen = false;
 
 // One call of an entry point that needs an open device.
-dbl::Call call(const char* name, std::initializer_list<long long> args) {
+dbl::Call call(const char* name, const std::vector<long long>& args) {
     dbl::Call c(name, args);
     const std::string closed = dbl::setting("closed", "");
     if (!deviceOpen && !closed.empty()) c.refuse(std::atoi(closed.c_str()));
     return c;
 }
 
-int plain(const char* name, std::initializer_list<long long> args) {
+int plain(const char* name, const std::vector<long long>& args) {
     return call(name, args).result();
 }
 
@@ -67,12 +70,97 @@ void writeImage(const dbl::Call& c, unsigned char* out) {
     std::memset(out + kWidth * kHeight, 0xEE, static_cast<std::size_t>(c.integer("overrun", 0)));
 }
 
+// Each entry point of the table as a type, to pick its behaviour by.
+namespace entry {
+#define TERVO_LIVESCAN_LIFECYCLE(name, type, parameters, arguments)
+#define TERVO_LIVESCAN_ENTRY(name, type, parameters, arguments) \
+    struct name {                                               \
+        static constexpr const char* text = #name;              \
+    };
+#include "livescan_entries.def"
+#undef TERVO_LIVESCAN_ENTRY
+#undef TERVO_LIVESCAN_LIFECYCLE
+}  // namespace entry
+
+// What an entry point does: by default it answers the scripted result and
+// writes nothing. The entry points that write something specialise it.
+template <class Entry, class... Args>
+int answer(Args... args) {
+    return plain(Entry::text, dbl::numbersOf(args...));
+}
+
+template <>
+int answer<entry::LIVESCAN_GetBright>(int nChannel, int* pnBright) {
+    const dbl::Call c = call("LIVESCAN_GetBright", {nChannel});
+    put(c, pnBright, "value", 128);
+    return c.result();
+}
+
+template <>
+int answer<entry::LIVESCAN_GetContrast>(int nChannel, int* pnContrast) {
+    const dbl::Call c = call("LIVESCAN_GetContrast", {nChannel});
+    put(c, pnContrast, "value", 64);
+    return c.result();
+}
+
+template <>
+int answer<entry::LIVESCAN_GetMaxImageSize>(int nChannel, int* pnWidth, int* pnHeight) {
+    const dbl::Call c = call("LIVESCAN_GetMaxImageSize", {nChannel});
+    put(c, pnWidth, "width", kWidth);
+    put(c, pnHeight, "height", kHeight);
+    return c.result();
+}
+
+template <>
+int answer<entry::LIVESCAN_GetCaptWindow>(int nChannel, int* pnOriginX, int* pnOriginY, int* pnWidth,
+                                          int* pnHeight) {
+    const dbl::Call c = call("LIVESCAN_GetCaptWindow", {nChannel});
+    put(c, pnOriginX, "x", 0);
+    put(c, pnOriginY, "y", 0);
+    put(c, pnWidth, "width", kWidth);
+    put(c, pnHeight, "height", kHeight);
+    return c.result();
+}
+
+template <>
+int answer<entry::LIVESCAN_GetFPRawData>(int nChannel, unsigned char* pRawData) {
+    const dbl::Call c = call("LIVESCAN_GetFPRawData", {nChannel});
+    writeImage(c, pRawData);
+    return c.result();
+}
+
+template <>
+int answer<entry::LIVESCAN_GetDesc>(char* pszDesc) {
+    const dbl::Call c = call("LIVESCAN_GetDesc", {});
+    writeText(c, pszDesc, kDescBytes, c.text("text", "测试扫描仪 test scanner"));
+    return c.result();
+}
+
+// Answers whether or not the device is open.
+template <>
+int answer<entry::LIVESCAN_GetErrorInfo>(int nErrorNo, char* pszErrorInfo) {
+    const dbl::Call c("LIVESCAN_GetErrorInfo", {nErrorNo});
+    std::string text = c.text("text", "error {n} 错误");
+    const std::size_t at = text.find("{n}");
+    if (at != std::string::npos) text.replace(at, 3, std::to_string(nErrorNo));
+    writeText(c, pszErrorInfo, kErrorTextBytes, text);
+    return c.result();
+}
+
+template <>
+int answer<entry::LIVESCAN_SetBufferEmpty>(unsigned char* pImageData, long imageLength) {
+    const dbl::Call c = call("LIVESCAN_SetBufferEmpty", {imageLength});
+    if (pImageData != nullptr && c.writes() && imageLength > 0) std::memset(pImageData, 0, imageLength);
+    return c.result();
+}
+
 }  // namespace
 
 void tervo_double_cap_configure(const char* script) {
     dbl::configure(script);
 }
 
+// Opening and closing answer whether or not the device is open, and change it.
 int LIVESCAN_Init() {
     const int result = dbl::Call("LIVESCAN_Init", {}).result();
     if (result == 1) deviceOpen = true;
@@ -83,99 +171,17 @@ int LIVESCAN_Close() {
     if (result == 1) deviceOpen = false;
     return result;
 }
-int LIVESCAN_GetChannelCount() {
-    return plain("LIVESCAN_GetChannelCount", {});
-}
-int LIVESCAN_SetBright(int nChannel, int nBright) {
-    return plain("LIVESCAN_SetBright", {nChannel, nBright});
-}
-int LIVESCAN_SetContrast(int nChannel, int nContrast) {
-    return plain("LIVESCAN_SetContrast", {nChannel, nContrast});
-}
 
-int LIVESCAN_GetBright(int nChannel, int* pnBright) {
-    const dbl::Call c = call("LIVESCAN_GetBright", {nChannel});
-    put(c, pnBright, "value", 128);
-    return c.result();
-}
-
-int LIVESCAN_GetContrast(int nChannel, int* pnContrast) {
-    const dbl::Call c = call("LIVESCAN_GetContrast", {nChannel});
-    put(c, pnContrast, "value", 64);
-    return c.result();
-}
-
-int LIVESCAN_GetMaxImageSize(int nChannel, int* pnWidth, int* pnHeight) {
-    const dbl::Call c = call("LIVESCAN_GetMaxImageSize", {nChannel});
-    put(c, pnWidth, "width", kWidth);
-    put(c, pnHeight, "height", kHeight);
-    return c.result();
-}
-
-int LIVESCAN_GetCaptWindow(int nChannel, int* pnOriginX, int* pnOriginY, int* pnWidth, int* pnHeight) {
-    const dbl::Call c = call("LIVESCAN_GetCaptWindow", {nChannel});
-    put(c, pnOriginX, "x", 0);
-    put(c, pnOriginY, "y", 0);
-    put(c, pnWidth, "width", kWidth);
-    put(c, pnHeight, "height", kHeight);
-    return c.result();
-}
-
-int LIVESCAN_SetCaptWindow(int nChannel, int nOriginX, int nOriginY, int nWidth, int nHeight) {
-    return plain("LIVESCAN_SetCaptWindow", {nChannel, nOriginX, nOriginY, nWidth, nHeight});
-}
-
-int LIVESCAN_Setup() {
-    return plain("LIVESCAN_Setup", {});
-}
-int LIVESCAN_BeginCapture(int nChannel) {
-    return plain("LIVESCAN_BeginCapture", {nChannel});
-}
-
-int LIVESCAN_GetFPRawData(int nChannel, unsigned char* pRawData) {
-    const dbl::Call c = call("LIVESCAN_GetFPRawData", {nChannel});
-    writeImage(c, pRawData);
-    return c.result();
-}
-
-int LIVESCAN_GetFPBmpData(int nChannel, unsigned char* /*pBmpData*/) {
-    return plain("LIVESCAN_GetFPBmpData", {nChannel});
-}
-
-int LIVESCAN_EndCapture(int nChannel) {
-    return plain("LIVESCAN_EndCapture", {nChannel});
-}
-int LIVESCAN_IsSupportSetup() {
-    return plain("LIVESCAN_IsSupportSetup", {});
-}
-int LIVESCAN_GetVersion() {
-    return plain("LIVESCAN_GetVersion", {});
-}
-
-int LIVESCAN_GetDesc(char* pszDesc) {
-    const dbl::Call c = call("LIVESCAN_GetDesc", {});
-    writeText(c, pszDesc, kDescBytes, c.text("text", "测试扫描仪 test scanner"));
-    return c.result();
-}
-
-int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
-    const dbl::Call c("LIVESCAN_GetErrorInfo", {nErrorNo});
-    std::string text = c.text("text", "error {n} 错误");
-    const std::size_t at = text.find("{n}");
-    if (at != std::string::npos) text.replace(at, 3, std::to_string(nErrorNo));
-    writeText(c, pszErrorInfo, kErrorTextBytes, text);
-    return c.result();
-}
-
-int LIVESCAN_SetBufferEmpty(unsigned char* pImageData, long imageLength) {
-    const dbl::Call c = call("LIVESCAN_SetBufferEmpty", {imageLength});
-    if (pImageData != nullptr && c.writes() && imageLength > 0) std::memset(pImageData, 0, imageLength);
-    return c.result();
-}
-
-int LIVESCAN_PlaySound(int nChannel, int cSoundCode1, int cSoundCode2) {
-    return plain("LIVESCAN_PlaySound", {nChannel, cSoundCode1, cSoundCode2});
-}
+// NOLINTBEGIN(bugprone-macro-parentheses)
+#define TERVO_LIVESCAN_LIFECYCLE(name, type, parameters, arguments)
+#define TERVO_LIVESCAN_ENTRY(name, type, parameters, arguments) \
+    int name parameters {                                       \
+        return answer<entry::name> arguments;                   \
+    }
+// NOLINTEND(bugprone-macro-parentheses)
+#include "livescan_entries.def"
+#undef TERVO_LIVESCAN_ENTRY
+#undef TERVO_LIVESCAN_LIFECYCLE
 
 int LIVESCAN_SetGain(unsigned char gain) {
     return plain("LIVESCAN_SetGain", {gain});

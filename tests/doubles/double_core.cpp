@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-namespace dbl {
+namespace tervo::test::dbl {
 namespace {
 
 struct Values {
@@ -99,14 +99,14 @@ void logLine(const std::string& line) {
 
 void logDigest(const char* what, const unsigned char* data, std::size_t len) {
     if (script().count("digest") == 0 || data == nullptr) return;
-    std::uint32_t hash = 2166136261u;
-    for (std::size_t i = 0; i < len; ++i) hash = (hash ^ data[i]) * 16777619u;
+    std::uint32_t hash = 2166136261U;
+    for (std::size_t i = 0; i < len; ++i) hash = (hash ^ data[i]) * 16777619U;
     char line[64];
     std::snprintf(line, sizeof line, "  %s %08x", what, static_cast<unsigned>(hash));
     logLine(line);
 }
 
-Call::Call(const char* name, std::initializer_list<long long> args) : name_(name) {
+Call::Call(const char* name, const std::vector<long long>& args) : name_(name) {
     std::string line = name_;
     for (long long a : args) line += " " + std::to_string(a);
     logLine(line);
@@ -165,4 +165,4 @@ void writeWide(char* out, std::size_t bytes, const std::string& utf8, bool termi
     std::memcpy(out, wide.data(), wide.size() * sizeof(wchar_t));
 }
 
-}  // namespace dbl
+}  // namespace tervo::test::dbl

@@ -14,10 +14,11 @@
 #define TERVO_DOUBLE_CORE_H
 
 #include <cstddef>
-#include <initializer_list>
 #include <string>
+#include <type_traits>
+#include <vector>
 
-namespace dbl {
+namespace tervo::test::dbl {
 
 void configure(const char* script);
 void configureFromEnvironment(const char* library);
@@ -32,11 +33,24 @@ std::string setting(const char* key, const char* fallback);
 // Dies as a crashing library would.
 [[noreturn]] void crash();
 
+template <class T>
+void appendNumber(std::vector<long long>& numbers, T arg) {
+    if constexpr (std::is_arithmetic_v<T>) numbers.push_back(static_cast<long long>(arg));
+}
+
+// The numeric arguments of a call, buffers left out: what its log line shows.
+template <class... Args>
+std::vector<long long> numbersOf(Args... args) {
+    std::vector<long long> numbers;
+    (appendNumber(numbers, args), ...);
+    return numbers;
+}
+
 // One call of an entry point: logs it, picks its scripted result (throwing if
 // the script says so) and answers what it should write.
 class Call {
   public:
-    Call(const char* name, std::initializer_list<long long> args);
+    Call(const char* name, const std::vector<long long>& args);
     int result() const { return result_; }
     bool writes() const { return writes_; }
     long long integer(const char* field, long long fallback) const;
@@ -58,6 +72,6 @@ class Call {
 // unterminated, the text is repeated to fill all of them and no zero is written.
 void writeWide(char* out, std::size_t bytes, const std::string& utf8, bool terminated = true);
 
-}  // namespace dbl
+}  // namespace tervo::test::dbl
 
 #endif

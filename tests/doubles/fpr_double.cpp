@@ -36,6 +36,8 @@ extern "C" void tervo_double_fpr_configure(const char* script);
 
 namespace {
 
+namespace dbl = tervo::test::dbl;
+
 constexpr std::size_t kTemplateLen = 512;
 constexpr int kWidth = 256;
 constexpr int kHeight = 360;
@@ -149,13 +151,27 @@ int similarity(const dbl::Call& c, float* out) {
     return c.result();
 }
 
-}  // namespace
+// Each entry point of the table as a type, to pick its behaviour by.
+namespace entry {
+#define TERVO_FP_ENTRY(name, parameters, arguments) \
+    struct name {                                   \
+        static constexpr const char* text = #name;  \
+    };
+#define TERVO_FP_LIFECYCLE TERVO_FP_ENTRY
+#include "fp_entries.def"
+#undef TERVO_FP_LIFECYCLE
+#undef TERVO_FP_ENTRY
+}  // namespace entry
 
-void tervo_double_fpr_configure(const char* script) {
-    dbl::configure(script);
+// What an entry point does: by default it answers the scripted result and
+// writes nothing. The entry points that write something specialise it.
+template <class Entry, class... Args>
+int answer(Args... args) {
+    return dbl::Call(Entry::text, dbl::numbersOf(args...)).result();
 }
 
-int FP_GetVersion(unsigned char* code) {
+template <>
+int answer<entry::FP_GetVersion>(unsigned char* code) {
     dbl::Call c("FP_GetVersion", {});
     if (c.writes()) {
         const std::string v = c.text("text", "1234");
@@ -165,12 +181,9 @@ int FP_GetVersion(unsigned char* code) {
     return c.result();
 }
 
-int FP_Begin() {
-    return dbl::Call("FP_Begin", {}).result();
-}
-
-int FP_FeatureExtract(unsigned char cScannerType, unsigned char cFingerCode, unsigned char* pFingerImgBuf,
-                      unsigned char* pFeatureData) {
+template <>
+int answer<entry::FP_FeatureExtract>(unsigned char cScannerType, unsigned char cFingerCode,
+                                     unsigned char* pFingerImgBuf, unsigned char* pFeatureData) {
     dbl::Call c("FP_FeatureExtract", {cScannerType, cFingerCode});
     fill(pFeatureData, kTemplateLen, c, 0x5A);
     if (contentMode() && pFingerImgBuf != nullptr && pFeatureData != nullptr && c.writes()) {
@@ -182,7 +195,9 @@ int FP_FeatureExtract(unsigned char cScannerType, unsigned char cFingerCode, uns
     return c.result();
 }
 
-int FP_FeatureMatch(unsigned char* pFeatureData1, unsigned char* pFeatureData2, float* pfSimilarity) {
+template <>
+int answer<entry::FP_FeatureMatch>(unsigned char* pFeatureData1, unsigned char* pFeatureData2,
+                                   float* pfSimilarity) {
     dbl::Call c("FP_FeatureMatch", {});
     dbl::logDigest("template 1", pFeatureData1, kTemplateLen);
     dbl::logDigest("template 2", pFeatureData2, kTemplateLen);
@@ -190,7 +205,9 @@ int FP_FeatureMatch(unsigned char* pFeatureData1, unsigned char* pFeatureData2, 
     return similarity(c, pfSimilarity);
 }
 
-int FP_ImageMatch(unsigned char* pFingerImgBuf, unsigned char* pFeatureData, float* pfSimilarity) {
+template <>
+int answer<entry::FP_ImageMatch>(unsigned char* pFingerImgBuf, unsigned char* pFeatureData,
+                                 float* pfSimilarity) {
     dbl::Call c("FP_ImageMatch", {});
     dbl::logDigest("image", pFingerImgBuf, kImageLen);
     dbl::logDigest("template", pFeatureData, kTemplateLen);
@@ -201,9 +218,10 @@ int FP_ImageMatch(unsigned char* pFingerImgBuf, unsigned char* pFeatureData, flo
     return similarityOf(c, probe.data(), pFeatureData, pfSimilarity);
 }
 
-int FP_Compress(unsigned char cScannerType, unsigned char cEnrolResult, unsigned char cFingerCode,
-                unsigned char* pFingerImgBuf, int nCompressRatio, unsigned char* pCompressedImgBuf,
-                unsigned char* strBuf) {
+template <>
+int answer<entry::FP_Compress>(unsigned char cScannerType, unsigned char cEnrolResult,
+                               unsigned char cFingerCode, unsigned char* pFingerImgBuf, int nCompressRatio,
+                               unsigned char* pCompressedImgBuf, unsigned char* strBuf) {
     dbl::Call c("FP_Compress", {cScannerType, cEnrolResult, cFingerCode, nCompressRatio});
     useWorkBuffer(c, strBuf);
     const bool content = contentMode();
@@ -215,7 +233,9 @@ int FP_Compress(unsigned char cScannerType, unsigned char cEnrolResult, unsigned
     return c.result();
 }
 
-int FP_Decompress(unsigned char* pCompressedImgBuf, unsigned char* pFingerImgBuf, unsigned char* strBuf) {
+template <>
+int answer<entry::FP_Decompress>(unsigned char* pCompressedImgBuf, unsigned char* pFingerImgBuf,
+                                 unsigned char* strBuf) {
     dbl::Call c("FP_Decompress", {});
     useWorkBuffer(c, strBuf);
     if (!contentMode()) {
@@ -232,28 +252,44 @@ int FP_Decompress(unsigned char* pCompressedImgBuf, unsigned char* pFingerImgBuf
     return c.result();
 }
 
-int FP_GetQualityScore(unsigned char* pFingerImgBuf, unsigned char* pnScore) {
+template <>
+int answer<entry::FP_GetQualityScore>(unsigned char* pFingerImgBuf, unsigned char* pnScore) {
     dbl::Call c("FP_GetQualityScore", {});
     const int fallback = contentMode() && pFingerImgBuf != nullptr ? qualityOf(pixelsOf(pFingerImgBuf)) : 80;
     if (pnScore != nullptr && c.writes()) *pnScore = static_cast<unsigned char>(c.integer("score", fallback));
     return c.result();
 }
 
-int FP_GenFeatureFromEmpty1(unsigned char cScannerType, unsigned char cFingerCode,
-                            unsigned char* pFeatureData) {
+template <>
+int answer<entry::FP_GenFeatureFromEmpty1>(unsigned char cScannerType, unsigned char cFingerCode,
+                                           unsigned char* pFeatureData) {
     dbl::Call c("FP_GenFeatureFromEmpty1", {cScannerType, cFingerCode});
     fill(pFeatureData, kTemplateLen, c, 0);
     if (contentMode() && pFeatureData != nullptr && c.writes()) std::memcpy(pFeatureData, "TDBE", kMagicLen);
     return c.result();
 }
 
-int FP_GenFeatureFromEmpty2(unsigned char cFingerCode, unsigned char* pFeatureData) {
+template <>
+int answer<entry::FP_GenFeatureFromEmpty2>(unsigned char cFingerCode, unsigned char* pFeatureData) {
     dbl::Call c("FP_GenFeatureFromEmpty2", {cFingerCode});
     fill(pFeatureData, kTemplateLen, c, 0);
     if (contentMode() && pFeatureData != nullptr && c.writes()) std::memcpy(pFeatureData, "TDBE", kMagicLen);
     return c.result();
 }
 
-int FP_End() {
-    return dbl::Call("FP_End", {}).result();
+}  // namespace
+
+void tervo_double_fpr_configure(const char* script) {
+    dbl::configure(script);
 }
+
+// NOLINTBEGIN(bugprone-macro-parentheses)
+#define TERVO_FP_ENTRY(name, parameters, arguments) \
+    int name parameters {                           \
+        return answer<entry::name> arguments;       \
+    }
+// NOLINTEND(bugprone-macro-parentheses)
+#define TERVO_FP_LIFECYCLE TERVO_FP_ENTRY
+#include "fp_entries.def"
+#undef TERVO_FP_LIFECYCLE
+#undef TERVO_FP_ENTRY

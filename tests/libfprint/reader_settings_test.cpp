@@ -13,7 +13,7 @@ extern "C" int LIVESCAN_SetGain(unsigned char gain);
 
 namespace {
 
-using fprint_reader::readReaderSettings;
+using tervo::fprint::readReaderSettings;
 
 class ReaderSettingsTest : public ::testing::Test {
   protected:
@@ -26,7 +26,7 @@ class ReaderSettingsTest : public ::testing::Test {
 
 TEST_F(ReaderSettingsTest, DefaultsToTheFirstReaderTenSecondsAndTheDriverTable) {
     std::ostringstream diagnostics;
-    const fprint_reader::ReaderSettings settings = readReaderSettings(diagnostics);
+    const tervo::fprint::ReaderSettings settings = readReaderSettings(diagnostics);
     EXPECT_EQ(settings.device, "");
     EXPECT_EQ(settings.timeoutMs, 10000);
     EXPECT_FALSE(settings.ppi);
@@ -38,7 +38,7 @@ TEST_F(ReaderSettingsTest, ReadsGoodValuesAndNamesEachBadOneOnItsOwnLine) {
     setenv("TERVO_FPRINT_TIMEOUT_MS", "2500", 1);
     setenv("TERVO_FPRINT_PPI", "1000", 1);
     std::ostringstream diagnostics;
-    fprint_reader::ReaderSettings settings = readReaderSettings(diagnostics);
+    tervo::fprint::ReaderSettings settings = readReaderSettings(diagnostics);
     EXPECT_EQ(settings.device, "uru4000");
     EXPECT_EQ(settings.timeoutMs, 2500);
     EXPECT_EQ(settings.ppi, 1000.0);
@@ -56,11 +56,11 @@ TEST_F(ReaderSettingsTest, ReadsGoodValuesAndNamesEachBadOneOnItsOwnLine) {
 }
 
 TEST_F(ReaderSettingsTest, ADeviceNumberIsAnIndexAnythingElseADriver) {
-    EXPECT_EQ(fprint_reader::deviceIndex("0"), 0);
-    EXPECT_EQ(fprint_reader::deviceIndex("2"), 2);
-    EXPECT_FALSE(fprint_reader::deviceIndex("elan"));
-    EXPECT_FALSE(fprint_reader::deviceIndex("-1"));
-    EXPECT_FALSE(fprint_reader::deviceIndex(""));
+    EXPECT_EQ(tervo::fprint::deviceIndex("0"), 0);
+    EXPECT_EQ(tervo::fprint::deviceIndex("2"), 2);
+    EXPECT_FALSE(tervo::fprint::deviceIndex("elan"));
+    EXPECT_FALSE(tervo::fprint::deviceIndex("-1"));
+    EXPECT_FALSE(tervo::fprint::deviceIndex(""));
 }
 
 // The entry points with no reader at all: libfprint is asked for a driver

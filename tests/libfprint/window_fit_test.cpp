@@ -9,7 +9,7 @@
 
 namespace {
 
-using fprint_reader::fitToWindow;
+using tervo::fprint::fitToWindow;
 using tervo::synth::GrayImage;
 
 // value = a + bx * x + by * y at every pixel, rounded: a ramp that any
@@ -64,7 +64,7 @@ TEST(WindowFit, ReducesAFinerImageAndKeepsARampItsSlopeTimesTheScale) {
 
 TEST(WindowFit, EnlargesACoarserImageAndPadsAroundIt) {
     // nb1010: 256 x 180 at 385 ppi, 332 x 234 at 500 ppi.
-    const double scale = fprint_reader::scaleToWindow(385);
+    const double scale = tervo::fprint::scaleToWindow(385);
     const GrayImage coarse = ramp(256, 180, 30, 0.4, 0.5);
     const GrayImage window = fitToWindow(coarse, scale);
     EXPECT_EQ(rowsOfWhite(window, true), 63);
@@ -82,20 +82,20 @@ TEST(WindowFit, KeepsAnEvenGrayAtAnyScaleAndAnySize) {
     for (const double scale : {0.5, 0.77, 1.37, 2.0, 3.0})
         for (const int size : {1, 7, 96, 384, 1500}) {
             const GrayImage window = fitToWindow(GrayImage(size, size * 2 / 3 + 1, 90), scale);
-            ASSERT_EQ(window.values.size(), 256u * 360u);
+            ASSERT_EQ(window.values.size(), 256U * 360U);
             for (const std::uint8_t value : window.values) ASSERT_TRUE(value == 90 || value == 255) << scale;
         }
 }
 
 TEST(DriverResolutions, TakeNearly500PpiAsItAndKnowTheEnlargingDrivers) {
-    EXPECT_EQ(fprint_reader::scaleToWindow(512), 1.0) << "uru4000 images are cropped, not resampled";
-    EXPECT_EQ(fprint_reader::scaleToWindow(508), 1.0);
-    EXPECT_DOUBLE_EQ(fprint_reader::scaleToWindow(750), 1.5);
-    EXPECT_EQ(fprint_reader::resolutionOf("uru4000").ppi, 512);
-    EXPECT_EQ(fprint_reader::resolutionOf("aes4000").ppi, 750);
-    EXPECT_EQ(fprint_reader::resolutionOf("nb1010").ppi, 385);
-    EXPECT_EQ(fprint_reader::resolutionOf("a-driver-of-next-year").ppi, 500);
-    EXPECT_FALSE(fprint_reader::resolutionOf("a-driver-of-next-year").documented);
+    EXPECT_EQ(tervo::fprint::scaleToWindow(512), 1.0) << "uru4000 images are cropped, not resampled";
+    EXPECT_EQ(tervo::fprint::scaleToWindow(508), 1.0);
+    EXPECT_DOUBLE_EQ(tervo::fprint::scaleToWindow(750), 1.5);
+    EXPECT_EQ(tervo::fprint::resolutionOf("uru4000").ppi, 512);
+    EXPECT_EQ(tervo::fprint::resolutionOf("aes4000").ppi, 750);
+    EXPECT_EQ(tervo::fprint::resolutionOf("nb1010").ppi, 385);
+    EXPECT_EQ(tervo::fprint::resolutionOf("a-driver-of-next-year").ppi, 500);
+    EXPECT_FALSE(tervo::fprint::resolutionOf("a-driver-of-next-year").documented);
 }
 
 }  // namespace

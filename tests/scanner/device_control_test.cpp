@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "device_fixture.h"
+#include "temp_folder.h"
 
 namespace tervo::test {
 namespace {
@@ -108,8 +109,8 @@ TEST_F(ControlTest, BadSettingsWarnOnStderrAndFallBackToDefaults) {
 }
 
 TEST_F(ControlTest, CallLogRecordsEachCallAndResult) {
-    const std::string path = ::testing::TempDir() + "scanner_call_log.txt";
-    std::remove(path.c_str());
+    const TempFolder folder("scanner-call-log-");
+    const std::string path = folder.file("calls.txt");
     set("LOG", path);
     set("NO_FINGER", "1");
     ::testing::internal::CaptureStdout();
@@ -129,7 +130,6 @@ TEST_F(ControlTest, CallLogRecordsEachCallAndResult) {
               "LIVESCAN_GetFPRawData(0) -> -101\n"
               "LIVESCAN_PlaySound(0, 3, 0) -> 1\n"
               "LIVESCAN_Close() -> 1\n");
-    std::remove(path.c_str());
 }
 
 TEST_F(ControlTest, LatencyDelaysEachCapture) {

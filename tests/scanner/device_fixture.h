@@ -1,6 +1,7 @@
 // Common ground for tests that drive libID_FprCap.so through its entry
 // points: a clean environment and a closed device before and after each test.
-#pragma once
+#ifndef TERVO_SCANNER_TEST_DEVICE_FIXTURE_H
+#define TERVO_SCANNER_TEST_DEVICE_FIXTURE_H
 
 #include <gtest/gtest.h>
 
@@ -39,3 +40,5 @@ class DeviceTest : public ::testing::Test {
 };
 
 }  // namespace tervo::test
+
+#endif

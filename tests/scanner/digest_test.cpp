@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "angles.h"
 #include "exact_math.h"
 #include "synthetic_fingers.h"
 
@@ -64,8 +65,8 @@ TEST(ExactMath, AgreesWithTheMathLibrary) {
             ASSERT_NEAR(tervo::synth::exact::log(x), std::log(x), 1e-14) << x;
         }
     }
-    EXPECT_EQ(tervo::synth::exact::atan2(0.0, -1.0), 3.141592653589793);
-    EXPECT_EQ(tervo::synth::exact::atan2(-1.0, 0.0), -1.5707963267948966);
+    EXPECT_EQ(tervo::synth::exact::atan2(0.0, -1.0), tervo::kPi);
+    EXPECT_EQ(tervo::synth::exact::atan2(-1.0, 0.0), -tervo::kHalfPi);
     EXPECT_EQ(tervo::synth::exact::exp(-1000.0), 0.0);
     EXPECT_NEAR(tervo::synth::exact::log(1e-300), std::log(1e-300), 1e-12);
 }

@@ -14,7 +14,7 @@ TEST(FpgenOptions, DefaultsToEightImpressionsOfFingerOne) {
     EXPECT_EQ(options.firstFinger, 1);
     EXPECT_EQ(options.lastFinger, 1);
     EXPECT_EQ(options.impressions, 8);
-    EXPECT_EQ(options.seed, 0u);
+    EXPECT_EQ(options.seed, 0U);
     EXPECT_EQ(options.pngPath, "");
     EXPECT_EQ(options.difficulty, tervo::synth::Difficulty::Typical);
     EXPECT_FALSE(options.help);
@@ -42,7 +42,7 @@ TEST(FpgenOptions, ReadsEveryOption) {
     EXPECT_EQ(options.firstFinger, 3);
     EXPECT_EQ(options.lastFinger, 100);
     EXPECT_EQ(options.impressions, 4);
-    EXPECT_EQ(options.seed, 99u);
+    EXPECT_EQ(options.seed, 99U);
     EXPECT_EQ(options.pngPath, "p.png");
     EXPECT_EQ(options.jobs, 1);
     EXPECT_EQ(options.difficulty, tervo::synth::Difficulty::Hard);

@@ -1,7 +1,5 @@
 // The generator program end to end: its files are the console's BMP layout
 // and hold exactly the images the scanner serves for the same finger and seed.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +7,7 @@
 #include <iterator>
 
 #include "device_fixture.h"
+#include "temp_folder.h"
 
 namespace tervo::test {
 namespace {
@@ -28,21 +27,9 @@ int runGenerator(const std::string& arguments) {
 
 class GeneratorTest : public DeviceTest {
   protected:
-    void SetUp() override {
-        DeviceTest::SetUp();
-        // One folder per test and process: CTest may run the tests of this file side by
-        // side, and other test runs on the same machine use the same temporary folder.
-        folder_ =
-            fs::path(::testing::TempDir()) /
-            ("scanner_fpgen_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-             "_" + std::to_string(getpid()));
-        fs::remove_all(folder_);
-    }
-    void TearDown() override {
-        DeviceTest::TearDown();
-        fs::remove_all(folder_);
-    }
-    fs::path folder_;
+    TempFolder work_{"scanner-fpgen-"};
+    // Where the generator writes; it does not exist until the generator makes it.
+    const fs::path folder_ = work_.path() / "prints";
 
     // The files of fingers 9-10 (impressions 1-2) against the device's captures with the same settings.
     void expectFilesAreCaptures(const fs::path& folder, std::uint64_t seed, const std::string& difficulty) {
@@ -55,7 +42,7 @@ class GeneratorTest : public DeviceTest {
                 char name[32];
                 std::snprintf(name, sizeof name, "%04d_%d.bmp", finger, impression);
                 const std::vector<std::uint8_t> file = readFile(folder / name);
-                ASSERT_EQ(file.size(), 93238u) << name;
+                ASSERT_EQ(file.size(), 93238U) << name;
                 const std::vector<std::uint8_t> captured = capture();
                 for (int row = 0; row < 360; ++row)
                     ASSERT_TRUE(std::equal(captured.begin() + row * 256, captured.begin() + (row + 1) * 256,
@@ -75,7 +62,7 @@ TEST_F(GeneratorTest, WritesTheImagesTheScannerServes) {
               0);
     expectFilesAreCaptures(folder_, seed, "typical");
     const std::vector<std::uint8_t> picture = readFile(png);
-    ASSERT_GE(picture.size(), 8u);
+    ASSERT_GE(picture.size(), 8U);
     EXPECT_EQ(picture[1], 'P');
     EXPECT_EQ(picture[2], 'N');
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sensor_geometry.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -34,16 +35,16 @@ std::vector<std::uint8_t> pgm(const std::string& header, const std::vector<std::
 TEST(BmpWriter, UsesTheConsoleFileLayout) {
     const GrayImage image = gradient(tervo::synth::kSensorWidth, tervo::synth::kSensorHeight);
     const std::vector<std::uint8_t> bytes = tervo::synth::encodeGrayBmp(image);
-    ASSERT_EQ(bytes.size(), 93238u);
+    ASSERT_EQ(bytes.size(), 93238U);
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
-    EXPECT_EQ(little(bytes, 2, 4), 0u) << "file-size field";
-    EXPECT_EQ(little(bytes, 10, 4), 1078u);
-    EXPECT_EQ(little(bytes, 14, 4), 40u);
-    EXPECT_EQ(little(bytes, 18, 4), 256u);
-    EXPECT_EQ(little(bytes, 22, 4), 360u) << "positive height: bottom-up rows";
-    EXPECT_EQ(little(bytes, 26, 2), 1u);
-    EXPECT_EQ(little(bytes, 28, 2), 8u);
+    EXPECT_EQ(little(bytes, 2, 4), 0U) << "file-size field";
+    EXPECT_EQ(little(bytes, 10, 4), 1078U);
+    EXPECT_EQ(little(bytes, 14, 4), 40U);
+    EXPECT_EQ(little(bytes, 18, 4), 256U);
+    EXPECT_EQ(little(bytes, 22, 4), 360U) << "positive height: bottom-up rows";
+    EXPECT_EQ(little(bytes, 26, 2), 1U);
+    EXPECT_EQ(little(bytes, 28, 2), 8U);
     for (std::size_t at = 30; at < 54; ++at)
         EXPECT_EQ(bytes[at], 0) << "no compression, sizes or counts: " << at;
     for (int i = 0; i < 256; i += 51)
@@ -109,9 +110,9 @@ TEST(BmpReader, RejectsMalformedFiles) {
     };
     EXPECT_FALSE(tervo::synth::decodeBmp(patched(18, 0))) << "zero width";
     EXPECT_FALSE(tervo::synth::decodeBmp(patched(18, 0x7fffffff))) << "huge width";
-    EXPECT_FALSE(tervo::synth::decodeBmp(patched(22, 0x80000000u))) << "most negative height";
+    EXPECT_FALSE(tervo::synth::decodeBmp(patched(22, 0x80000000U))) << "most negative height";
     EXPECT_FALSE(tervo::synth::decodeBmp(patched(30, 1))) << "compressed";
-    EXPECT_FALSE(tervo::synth::decodeBmp(patched(10, 0xfffffff0u))) << "pixel offset beyond the file";
+    EXPECT_FALSE(tervo::synth::decodeBmp(patched(10, 0xfffffff0U))) << "pixel offset beyond the file";
     EXPECT_FALSE(tervo::synth::decodeBmp(patched(28, 16))) << "16 bits per pixel";
 }
 
@@ -141,13 +142,13 @@ TEST(PgmReader, RejectsMalformedFiles) {
 
 TEST(ImageFile, RefusesMissingAndUnknownFiles) {
     EXPECT_FALSE(tervo::synth::readGrayImageFile("/nonexistent/image.bmp"));
-    const std::string path = ::testing::TempDir() + "scanner_not_an_image.bmp";
+    const TempFolder folder("scanner-image-file-");
+    const std::string path = folder.file("not_an_image.bmp");
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     std::fputs("hello, not a picture", file);
     std::fclose(file);
     EXPECT_FALSE(tervo::synth::readGrayImageFile(path));
-    std::remove(path.c_str());
 }
 
 TEST(FitToSensor, CentresCropsAndPads) {

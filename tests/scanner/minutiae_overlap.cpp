@@ -6,7 +6,7 @@
 
 #include "sensor_geometry.h"
 
-namespace printcheck {
+namespace tervo::test::printcheck {
 namespace {
 
 using tervo::synth::MasterPoint;
@@ -85,4 +85,4 @@ double minutiaeOverlap(const AnalysedImpression& a, const AnalysedImpression& b,
     return static_cast<double>(matched) / static_cast<double>(std::min(first.size(), second.size()));
 }
 
-}  // namespace printcheck
+}  // namespace tervo::test::printcheck

@@ -2,12 +2,13 @@
 // of where each sensor pixel looked on its master print as ground truth.
 // For two impressions of one finger that is the fraction of minutiae found
 // again; for two different fingers it is the rate of chance coincidences.
-#pragma once
+#ifndef TERVO_SCANNER_TEST_MINUTIAE_OVERLAP_H
+#define TERVO_SCANNER_TEST_MINUTIAE_OVERLAP_H
 
 #include "impression.h"
 #include "print_analysis.h"
 
-namespace printcheck {
+namespace tervo::test::printcheck {
 
 struct AnalysedImpression {
     tervo::synth::ImpressionPlan plan;
@@ -24,4 +25,6 @@ AnalysedImpression analyse(const tervo::synth::MasterPrint& master, const tervo:
 // common region holds fewer than 5 minutiae of either impression.
 double minutiaeOverlap(const AnalysedImpression& a, const AnalysedImpression& b, double tolerance = 8.0);
 
-}  // namespace printcheck
+}  // namespace tervo::test::printcheck
+
+#endif

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
-namespace printcheck {
+#include "angles.h"
+
+namespace tervo::test::printcheck {
 namespace {
 
 using tervo::synth::GrayImage;
 
 constexpr int kBlock = 8;
-constexpr double kPi = 3.141592653589793;
+using tervo::kPi;
 
 // Sum of the values in [x0, x1) x [y0, y1) from a summed-area table.
 class SummedArea {
@@ -230,4 +232,4 @@ std::vector<Minutia> extractMinutiae(const GrayImage& image) {
     return dropClosePairs(found, 8);
 }
 
-}  // namespace printcheck
+}  // namespace tervo::test::printcheck

@@ -4,13 +4,14 @@
 // minutiae (local-mean binarisation, Zhang-Suen thinning, crossing number).
 // Deliberately simple and separate from the generator, so that it measures
 // the images rather than restating how they were made.
-#pragma once
+#ifndef TERVO_SCANNER_TEST_PRINT_ANALYSIS_H
+#define TERVO_SCANNER_TEST_PRINT_ANALYSIS_H
 
 #include <vector>
 
 #include "plane.h"
 
-namespace printcheck {
+namespace tervo::test::printcheck {
 
 // Foreground blocks of 8 x 8 pixels: gray-level spread above what sensor
 // noise alone gives. One byte per pixel, 1 = foreground.
@@ -28,4 +29,6 @@ struct Minutia {
 
 std::vector<Minutia> extractMinutiae(const tervo::synth::GrayImage& image);
 
-}  // namespace printcheck
+}  // namespace tervo::test::printcheck
+
+#endif

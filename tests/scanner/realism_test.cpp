@@ -8,6 +8,8 @@
 
 namespace {
 
+namespace printcheck = tervo::test::printcheck;
+
 using printcheck::AnalysedImpression;
 
 constexpr int kFingers = 4;
@@ -55,8 +57,8 @@ void checkForeground(const Campaign& campaign) {
 void checkMinutiaeCount(const Campaign& campaign) {
     for (const auto& finger : campaign.impressions)
         for (const AnalysedImpression& impression : finger) {
-            EXPECT_GE(impression.minutiae.size(), 20u);
-            EXPECT_LE(impression.minutiae.size(), 130u);
+            EXPECT_GE(impression.minutiae.size(), 20U);
+            EXPECT_LE(impression.minutiae.size(), 130U);
         }
 }
 
@@ -94,7 +96,7 @@ TEST(PrintAnalysis, MeasuresARealPrintPlausibly) {
     EXPECT_GT(printcheck::medianRidgePeriod(*real), 6.5);
     EXPECT_LT(printcheck::medianRidgePeriod(*real), 11.0);
     EXPECT_GT(printcheck::foregroundShare(*real), 0.3);
-    EXPECT_GT(printcheck::extractMinutiae(*real).size(), 15u);
+    EXPECT_GT(printcheck::extractMinutiae(*real).size(), 15U);
 }
 
 TEST(SyntheticImpressions, MeasureLikeRealPrints) {

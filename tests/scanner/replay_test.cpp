@@ -3,6 +3,7 @@
 
 #include "device_fixture.h"
 #include "image_files.h"
+#include "temp_folder.h"
 
 namespace tervo::test {
 namespace {
@@ -27,19 +28,8 @@ void writePgm(const fs::path& path, const GrayImage& image) {
 
 class ReplayTest : public DeviceTest {
   protected:
-    void SetUp() override {
-        DeviceTest::SetUp();
-        folder_ = fs::path(::testing::TempDir()) /
-                  ("scanner_replay_" +
-                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        DeviceTest::TearDown();
-        fs::remove_all(folder_);
-    }
-    fs::path folder_;
+    TempFolder replayFolder_{"scanner-replay-"};
+    const fs::path& folder_ = replayFolder_.path();
 };
 
 TEST_F(ReplayTest, ServesFilesInNameOrderFittedToTheSensor) {

@@ -135,7 +135,7 @@ TEST_F(EnvironmentSettings, ReportsEachBadValueInOneLineAndKeepsTheDefault) {
                              "TERVO_SCANNER_FAULTS", "TERVO_SCANNER_LINK_LOSS", "TERVO_SCANNER_DIFFICULTY"})
         EXPECT_NE(text.find(name), std::string::npos) << name;
     EXPECT_EQ(settings.finger, 1);
-    EXPECT_EQ(settings.seed, 0u);
+    EXPECT_EQ(settings.seed, 0U);
     EXPECT_FALSE(settings.noFinger);
     EXPECT_EQ(settings.faultText, "");
     EXPECT_EQ(settings.linkLoss.failingCaptures, 0);

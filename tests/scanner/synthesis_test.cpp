@@ -3,6 +3,7 @@
 #include <cmath>
 #include <map>
 
+#include "angles.h"
 #include "gabor_bank.h"
 #include "orientation_model.h"
 #include "random_stream.h"
@@ -36,7 +37,6 @@ TEST(RandomStream, DrawsStayWithinTheirBounds) {
 
 TEST(GaborBank, KernelsIgnoreFlatAreasAndPassTheirOwnRidgeWave) {
     const tervo::synth::GaborBank& bank = tervo::synth::GaborBank::instance();
-    constexpr double kPi = 3.141592653589793;
     for (double angle : {0.0, 0.7, 1.9}) {
         for (double period : {3.5, 4.5, 6.0}) {
             const float* taps = bank.kernel(bank.indexFor(angle, period));
@@ -47,7 +47,7 @@ TEST(GaborBank, KernelsIgnoreFlatAreasAndPassTheirOwnRidgeWave) {
                     const double tap = taps[(v + r) * tervo::synth::GaborBank::kRowStride + (u + r)];
                     const double across = -u * std::sin(angle) + v * std::cos(angle);
                     dc += tap;
-                    wave += tap * std::cos(2.0 * kPi * across / period);
+                    wave += tap * std::cos(2.0 * tervo::kPi * across / period);
                 }
             // Quantised orientation and period: close to, not exactly, the asked-for wave.
             EXPECT_NEAR(dc, 0.0, 1e-4) << angle << " " << period;
@@ -64,8 +64,8 @@ TEST(Upsample, KeepsSamplesAndInterpolatesRamps) {
     ASSERT_EQ(fine.width, 12);
     ASSERT_EQ(fine.height, 10);
     EXPECT_FLOAT_EQ(fine.at(4, 6), coarse.at(2, 3));
-    EXPECT_FLOAT_EQ(fine.at(5, 6), 7.5f + 6.0f);
-    EXPECT_FLOAT_EQ(fine.at(5, 5), 7.5f + 5.0f);
+    EXPECT_FLOAT_EQ(fine.at(5, 6), 7.5F + 6.0F);
+    EXPECT_FLOAT_EQ(fine.at(5, 5), 7.5F + 5.0F);
 }
 
 TEST(PatternClasses, FollowNaturalFrequencies) {
@@ -95,15 +95,15 @@ TEST(OrientationModel, RidgesCircleAWhorlCore) {
         double turned = 0.0;
         double previous = model.angleAt(cx + 50.0, cy);
         for (int step = 1; step <= 360; ++step) {
-            const double a = step * 3.141592653589793 / 180.0;
+            const double a = step * tervo::kDegree;
             const double current = model.angleAt(cx + 50.0 * std::cos(a), cy - 50.0 * std::sin(a));
             double change = current - previous;
-            while (change > 1.5707963) change -= 3.141592653589793;
-            while (change < -1.5707963) change += 3.141592653589793;
+            while (change > tervo::kHalfPi) change -= tervo::kPi;
+            while (change < -tervo::kHalfPi) change += tervo::kPi;
             turned += change;
             previous = current;
         }
-        EXPECT_NEAR(std::fabs(turned), 2.0 * 3.141592653589793, 0.2);
+        EXPECT_NEAR(std::fabs(turned), tervo::kTwoPi, 0.2);
         break;
     }
 }
@@ -119,8 +119,7 @@ TEST(Impressions, PlacementStaysWithinTheRangeOfItsDifficulty) {
                 tervo::synth::planImpression({3, 9}, impression, difficulty);
             ASSERT_LE(std::fabs(plan.placement.shiftX), conditions.shiftLimit);
             ASSERT_LE(std::fabs(plan.placement.shiftY), conditions.shiftLimit);
-            ASSERT_LE(std::fabs(plan.placement.rotation),
-                      conditions.rotationLimit * 3.141592653589793 / 180.0 + 1e-12);
+            ASSERT_LE(std::fabs(plan.placement.rotation), conditions.rotationLimit * tervo::kDegree + 1e-12);
             ASSERT_GE(plan.contact.pressure, 0.0);
             ASSERT_LE(plan.contact.pressure, 1.0);
             ASSERT_GE(plan.contact.moisture, -1.0);

@@ -5,13 +5,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "angles.h"
 #include "lanes.h"
 #include "parameters.h"
 
 namespace tervo::fpr {
 namespace {
 
-constexpr float kPi = 3.14159265358979F;
 constexpr int kPeriodMin = 4, kPeriodMax = 18;  // whole-pixel periods in the bank
 constexpr int kPeriodSteps = kPeriodMax - kPeriodMin + 1;
 constexpr int kSide = 2 * kRadius + 1;
@@ -35,7 +35,7 @@ Kernel makeKernel(float ridgeAngle, float period) {
             const float v = -x * s + y * c;  // across the ridge
             const float e = std::exp(-0.5F * (u * u / (along * along) + v * v / (across * across)));
             envelope[y + kRadius][x + kRadius] = e;
-            taps[y + kRadius][x + kRadius] = e * std::cos(2.0F * kPi * v / period);
+            taps[y + kRadius][x + kRadius] = e * std::cos(2.0F * kPiF * v / period);
             sum += taps[y + kRadius][x + kRadius];
             weightSum += e;
         }
@@ -51,7 +51,7 @@ const std::vector<Kernel>& kernelBank() {
         std::vector<Kernel> b;
         b.reserve(kAngleSteps * kPeriodSteps);
         for (int a = 0; a < kAngleSteps; ++a) {
-            for (int p = kPeriodMin; p <= kPeriodMax; ++p) b.push_back(makeKernel(a * kPi / kAngleSteps, p));
+            for (int p = kPeriodMin; p <= kPeriodMax; ++p) b.push_back(makeKernel(a * kPiF / kAngleSteps, p));
         }
         return b;
     }();
@@ -117,8 +117,8 @@ std::vector<std::uint16_t> kernelChoice(const RidgeFields& f) {
     std::vector<std::uint16_t> choice(c.size());
     for (std::size_t i = 0; i < c.size(); ++i) {
         float angle = 0.5F * std::atan2(s[i], c[i]);
-        if (angle < 0) angle += kPi;
-        const int a = static_cast<int>(angle / kPi * kAngleSteps + 0.5F) % kAngleSteps;
+        if (angle < 0) angle += kPiF;
+        const int a = static_cast<int>(angle / kPiF * kAngleSteps + 0.5F) % kAngleSteps;
         const int p = std::clamp(static_cast<int>(period[i] + 0.5F), kPeriodMin, kPeriodMax);
         choice[i] = static_cast<std::uint16_t>(a * kPeriodSteps + (p - kPeriodMin));
     }

@@ -52,6 +52,7 @@ void writeNote(unsigned char* strBuf, const char* text) {
 }  // namespace
 }  // namespace tervo::fpr
 
+using namespace tervo;
 using namespace tervo::fpr;
 
 TERVO_EXPORT int FP_GetVersion(unsigned char* code) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "angles.h"
 #include "enhancement.h"
 #include "quality.h"
 #include "ridge_fields.h"
@@ -32,7 +33,6 @@ void fillMask(const RidgeFields& fields, FeatureTemplate& t) {
 // certainty (Kass & Witkin 1987), halved back and quantised.
 void fillOrientation(const RidgeFields& fields, FeatureTemplate& t) {
     constexpr int kBlocksPerCell = kMaskCell / kBlockSize;
-    constexpr float kPi = 3.14159265F;
     for (int cy = 0; cy < kMaskRows; ++cy) {
         for (int cx = 0; cx < kMaskColumns; ++cx) {
             const int cell = cy * kMaskColumns + cx;
@@ -48,9 +48,9 @@ void fillOrientation(const RidgeFields& fields, FeatureTemplate& t) {
                 }
             }
             float angle = 0.5F * std::atan2(s, c);
-            if (angle < 0.0F) angle += kPi;
+            if (angle < 0.0F) angle += kPiF;
             t.orientation[cell] =
-                static_cast<std::uint8_t>(std::lround(angle / kPi * kOrientationSteps) % kOrientationSteps);
+                static_cast<std::uint8_t>(std::lround(angle / kPiF * kOrientationSteps) % kOrientationSteps);
         }
     }
 }

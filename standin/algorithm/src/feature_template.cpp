@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "angles.h"
 #include "checksum.h"
 #include "geometry.h"
 
@@ -15,7 +16,6 @@ constexpr std::uint8_t kVersion = 2;
 constexpr std::uint8_t kFlagEmpty = 0x01;
 constexpr std::size_t kMaskBytes = (kMaskBits + 7) / 8;
 constexpr std::size_t kChecksumOffset = kTemplateSize - 4;
-constexpr float kTwoPi = 6.28318530717959F;
 
 static_assert(kTemplateMaskOffset + kMaskBytes <= kTemplateMinutiaeOffset, "mask overflow");
 static_assert(kTemplateMinutiaeOffset + kTemplateMinutiaSize * kMaxTemplateMinutiae <=
@@ -34,7 +34,7 @@ constexpr std::array<std::uint32_t, 256> kNibblesOfBits = [] {
 }();
 
 std::uint32_t quantiseAngle(float angle) {
-    const long q = std::lround(angle / kTwoPi * 256.0F);
+    const long q = std::lround(angle / kTwoPiF * 256.0F);
     return static_cast<std::uint32_t>(((q % 256) + 256) % 256);
 }
 
@@ -139,7 +139,7 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
         Minutia& m = out.minutiae[static_cast<std::size_t>(i)];
         m.x = packedX(w);
         m.y = packedY(w);
-        m.angle = static_cast<float>(packedDirection(w)) * (kTwoPi / 256.0F);
+        m.angle = static_cast<float>(packedDirection(w)) * (kTwoPiF / 256.0F);
         m.type = packedBifurcation(w) ? MinutiaType::Bifurcation : MinutiaType::Ending;
         m.reliability =
             static_cast<std::uint8_t>(std::lround(static_cast<float>(w >> 26) * (100.0F / 63.0F)));

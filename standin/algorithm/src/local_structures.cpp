@@ -4,10 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "angles.h"
+
 namespace tervo::fpr {
 namespace {
 
-constexpr float kTwoPi = 6.28318530717959F;
 // The offset table reaches one pixel past the descriptor radius, so an offset clamped to its edge is
 // always out of reach.
 constexpr int kOffsetReach = kDescriptorRadius + 1;
@@ -69,7 +70,7 @@ struct Tables {
                 const int window = std::min<int>(ring.low, kRings - 2);
                 const unsigned marked = 1U << (ring.low - window) | 1U << (ring.high - window);
                 const float a = std::atan2(static_cast<float>(dy), static_cast<float>(dx));
-                const unsigned bearing = static_cast<unsigned>(std::lround(a * 256.0F / kTwoPi)) & 0xFFU;
+                const unsigned bearing = static_cast<unsigned>(std::lround(a * 256.0F / kTwoPiF)) & 0xFFU;
                 offset[dy * kOffsetSide + dx + kOffsetReach] = static_cast<std::uint16_t>(
                     kReached | window << kWindowShift | marked << kMarkedShift | bearing);
             }
@@ -243,7 +244,7 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
         const Minutia& m = t.minutiae[i];
         out.x[i] = static_cast<std::int16_t>(std::clamp(m.x, 0, kWidth - 1));
         out.y[i] = static_cast<std::int16_t>(std::clamp(m.y, 0, kHeight - 1));
-        out.angle[i] = static_cast<std::uint8_t>(std::lround(m.angle * 256.0F / kTwoPi) & 0xFF);
+        out.angle[i] = static_cast<std::uint8_t>(std::lround(m.angle * 256.0F / kTwoPiF) & 0xFF);
         out.type[i] = m.type == MinutiaType::Bifurcation ? 1 : 0;
     }
     buildDescriptors(out);

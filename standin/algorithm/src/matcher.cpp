@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "anchor_counts.h"
+#include "angles.h"
 #include "foreground_count.h"
 #include "lanes.h"
 #include "parameters.h"
@@ -14,7 +15,6 @@
 namespace tervo::fpr {
 namespace {
 
-constexpr float kTwoPi = 6.28318530717959F;
 static_assert(kMaxTolerance <= kNearbyReach, "the nearby sets must hold every pairing candidate");
 static_assert(kElasticTolerance <= kNearbyReach, "the nearby sets must hold every pairing candidate");
 
@@ -24,8 +24,8 @@ struct Trigonometry {
     std::array<int, 256> fixedCosine{};  // cosine * kFixedUnit, rounded
     Trigonometry() {
         for (int s = 0; s < 256; ++s) {
-            cosine[s] = std::cos(s * kTwoPi / 256.0F);
-            sine[s] = std::sin(s * kTwoPi / 256.0F);
+            cosine[s] = std::cos(s * kTwoPiF / 256.0F);
+            sine[s] = std::sin(s * kTwoPiF / 256.0F);
             fixedCosine[s] = static_cast<int>(std::lround(kFixedUnit * cosine[s]));
         }
     }
@@ -355,7 +355,7 @@ Alignment refit(const PreparedTemplate& a, const PreparedTemplate& b, const Pair
     t.c = std::cos(rotation);
     t.s = std::sin(rotation);
     t.rotationSteps = static_cast<std::uint8_t>(
-        std::lround((rotation < 0 ? rotation + kTwoPi : rotation) * 256.0F / kTwoPi) & 0xFF);
+        std::lround((rotation < 0 ? rotation + kTwoPiF : rotation) * 256.0F / kTwoPiF) & 0xFF);
     t.tx = bx - (t.c * ax - t.s * ay);
     t.ty = by - (t.s * ax + t.c * ay);
     return t;

@@ -2,18 +2,19 @@
 
 #include <cmath>
 
+#include "angles.h"
+
 namespace tervo::fpr {
 namespace {
 
 constexpr int kReachSquared = 8 * 8;
-constexpr float kPi = 3.14159265F;
-constexpr float kAngleReach = kPi / 6;
+constexpr float kAngleReach = kPiF / 6;
 
 bool sameMinutia(const Minutia& a, const Minutia& b) {
     const int dx = a.x - b.x, dy = a.y - b.y;
     if (dx * dx + dy * dy > kReachSquared) return false;
     const float turn = std::fabs(a.angle - b.angle);
-    return std::fmin(turn, 2 * kPi - turn) <= kAngleReach;
+    return std::fmin(turn, 2 * kPiF - turn) <= kAngleReach;
 }
 
 bool presentIn(const Minutia& wanted, const std::vector<Minutia>& among) {

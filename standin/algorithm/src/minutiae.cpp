@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "angles.h"
 #include "parameters.h"
 
 namespace tervo::fpr {
 namespace {
 
-constexpr float kPi = 3.14159265358979F;
 constexpr int kDx[8] = {0, 1, 1, 1, 0, -1, -1, -1};
 constexpr int kDy[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
 
@@ -105,22 +105,22 @@ TraceEnd trace(const SkeletonView& view, int mx, int my, int sx, int sy, int max
 }
 
 float wrapAngle(float a) {
-    while (a < 0) a += 2 * kPi;
-    while (a >= 2 * kPi) a -= 2 * kPi;
+    while (a < 0) a += 2 * kPiF;
+    while (a >= 2 * kPiF) a -= 2 * kPiF;
     return a;
 }
 
 float angularDistance(float a, float b) {
     const float d = std::fabs(wrapAngle(a - b));
-    return std::min(d, 2 * kPi - d);
+    return std::min(d, 2 * kPiF - d);
 }
 
 // The traced direction is coarse; the orientation field is smooth but ambiguous by pi. Take the field
 // direction nearest to the traced one unless the two disagree badly (then the field is wrong here).
 float refineAngle(float traced, float ridgeOrientation) {
-    const float a = wrapAngle(ridgeOrientation), b = wrapAngle(ridgeOrientation + kPi);
+    const float a = wrapAngle(ridgeOrientation), b = wrapAngle(ridgeOrientation + kPiF);
     const float best = angularDistance(traced, a) < angularDistance(traced, b) ? a : b;
-    return angularDistance(traced, best) < kPi / 6 ? best : traced;
+    return angularDistance(traced, best) < kPiF / 6 ? best : traced;
 }
 
 // Ridge orientation at a pixel, blended between the four nearest block centres as doubled-angle

@@ -4,6 +4,8 @@
 #ifndef TERVO_FPR_PARAMETERS_H
 #define TERVO_FPR_PARAMETERS_H
 
+#include "angles.h"
+
 namespace tervo::fpr {
 
 // Matcher: candidate alignments.
@@ -38,7 +40,7 @@ constexpr float kMinMinutiaCoherence = 0.2F;  // orientation coherence; below it
 constexpr int kDirectionSteps = 10;           // skeleton steps traced to read a minutia's direction
 constexpr float kBrokenRidgeGap = 3.0F;       // periods; two facing endings this close are one broken ridge
 constexpr float kBrokenRidgeOffset = 0.6F;    // periods off an ending's line; spares neighbour ridges
-constexpr float kFacingAngle = 0.7F * 3.14159265358979F;  // radians; endings this far apart face each other
+constexpr float kFacingAngle = 0.7F * kPiF;   // radians; endings this far apart face each other
 constexpr float kShortRidgeMin = 8.0F;      // pixels; a branch reaching a minutia sooner is a spur or bridge
 constexpr float kShortRidgePeriods = 1.3F;  // periods; the short-ridge bound grows with the ridge period
 constexpr float kClusterRadius = 10.0F;     // pixels; no real print packs four minutiae this close

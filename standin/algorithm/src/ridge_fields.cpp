@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "angles.h"
 #include "block_windows.h"
 #include "lanes.h"
 #include "parameters.h"
@@ -12,8 +13,6 @@
 
 namespace tervo::fpr {
 namespace {
-
-constexpr float kPi = 3.14159265358979F;
 
 // Sobel gradients of one image row from its padded neighbour rows, as the three squared-gradient terms
 // of the least-squares orientation. The outer frame of the image has no gradient.
@@ -111,9 +110,9 @@ void computeOrientation(const GradientSums& v, RidgeFields& f) {
                     sy += w * v.vy[f.index(nx, ny)];
                 }
             }
-            float ridge = static_cast<float>(0.5 * std::atan2(sy, sx)) + kPi / 2;
-            if (ridge < 0) ridge += kPi;
-            if (ridge >= kPi) ridge -= kPi;
+            float ridge = static_cast<float>(0.5 * std::atan2(sy, sx)) + kPiF / 2;
+            if (ridge < 0) ridge += kPiF;
+            if (ridge >= kPiF) ridge -= kPiF;
             f.orientation[f.index(bx, by)] = ridge;
         }
     }

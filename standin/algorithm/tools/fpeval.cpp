@@ -27,6 +27,7 @@
 #include "result_codes.h"
 #include "verification.h"
 
+using namespace tervo;
 using namespace tervo::fpr;
 using namespace tervo::fpr::tools;
 using Clock = std::chrono::steady_clock;

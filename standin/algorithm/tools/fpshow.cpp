@@ -14,6 +14,7 @@
 #include "thinning.h"
 #include "verification.h"
 
+using namespace tervo;
 using namespace tervo::fpr;
 using namespace tervo::fpr::tools;
 

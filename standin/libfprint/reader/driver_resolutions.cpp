@@ -3,7 +3,7 @@
 #include <cmath>
 #include <iterator>
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
 
 // Sensors that libfprint enlarges deliver images finer than the sensor
@@ -36,4 +36,4 @@ double scaleToWindow(double ppi) {
     return std::fabs(scale - 1.0) <= 0.03 ? 1.0 : scale;
 }
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

@@ -1,11 +1,12 @@
 // How finely each libfprint driver's images sample the finger: the sensor's
 // own resolution times the enlargement the driver applies before handing the
 // image over. libfprint itself reports no resolution for any of them.
-#pragma once
+#ifndef TERVO_FPRINT_DRIVER_RESOLUTIONS_H
+#define TERVO_FPRINT_DRIVER_RESOLUTIONS_H
 
 #include <string>
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 // The console's images are taken at this resolution.
 constexpr double kWindowPpi = 500.0;
@@ -24,4 +25,6 @@ DriverResolution resolutionOf(const std::string& driver);
 // images are cropped or padded without being resampled.
 double scaleToWindow(double ppi);
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
+
+#endif

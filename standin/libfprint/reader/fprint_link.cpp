@@ -7,7 +7,7 @@
 
 #include "result_codes.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
 
 // A cancellable that cancels itself when its time is up, on the default main
@@ -71,16 +71,16 @@ int captureFailure(const GError* error) {
     if (error->domain == FP_DEVICE_ERROR) {
         switch (error->code) {
             case FP_DEVICE_ERROR_REMOVED:
-                return tervo::scanner::GA_E_INVALID_PARAMETER;  // -1: the link is lost
+                return tervo::GA_E_INVALID_PARAMETER;  // -1: the link is lost
             case FP_DEVICE_ERROR_NOT_OPEN:
-                return tervo::scanner::GA_E_DEVICE_NOINIT;
+                return tervo::GA_E_DEVICE_NOINIT;
             case FP_DEVICE_ERROR_NOT_SUPPORTED:
-                return tervo::scanner::GA_E_NOT_IMPLEMENT;
+                return tervo::GA_E_NOT_IMPLEMENT;
             default:
                 break;
         }
     }
-    return tervo::scanner::GA_E_INSERFICIENT_MEMORY;  // -2: a broken exchange with the reader
+    return tervo::GA_E_INSERFICIENT_MEMORY;  // -2: a broken exchange with the reader
 }
 
 }  // namespace
@@ -96,7 +96,7 @@ int FprintLink::open(const ReaderSettings& settings, std::ostream& diagnostics) 
                                                 : " matches TERVO_FPRINT_DEVICE=\"" + settings.device + "\"")
                     << "\n";
         close();
-        return tervo::scanner::GA_E_DEVICE_NOFOUND;
+        return tervo::GA_E_DEVICE_NOFOUND;
     }
     GError* error = nullptr;
     const Deadline deadline(settings.timeoutMs);
@@ -105,11 +105,11 @@ int FprintLink::open(const ReaderSettings& settings, std::ostream& diagnostics) 
                     << (error != nullptr ? error->message : "no reason given") << ")\n";
         g_clear_error(&error);
         close();
-        return tervo::scanner::GA_E_DEVICE_NOFOUND;
+        return tervo::GA_E_DEVICE_NOFOUND;
     }
     device_ = static_cast<FpDevice*>(g_object_ref(device));
     lost_ = false;
-    return tervo::scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 void FprintLink::close() {
@@ -122,12 +122,12 @@ void FprintLink::close() {
 }
 
 int FprintLink::capture(int timeoutMs, tervo::synth::GrayImage& image) {
-    if (device_ == nullptr) return tervo::scanner::GA_E_DEVICE_NOINIT;
+    if (device_ == nullptr) return tervo::GA_E_DEVICE_NOINIT;
     gboolean removed = FALSE;
     g_object_get(device_, "removed", &removed, nullptr);
     if (lost_ || removed) {
         lost_ = true;
-        return tervo::scanner::GA_E_INVALID_PARAMETER;
+        return tervo::GA_E_INVALID_PARAMETER;
     }
     const Deadline deadline(timeoutMs);
     for (;;) {
@@ -140,14 +140,14 @@ int FprintLink::capture(int timeoutMs, tervo::synth::GrayImage& image) {
             const guchar* data = fp_image_get_data(captured, &length);
             std::memcpy(image.values.data(), data, std::min<std::size_t>(length, image.values.size()));
             g_object_unref(captured);
-            return tervo::scanner::GA_OK;
+            return tervo::GA_OK;
         }
-        if (error == nullptr) return tervo::scanner::GA_E_INSERFICIENT_MEMORY;  // no image and no reason
+        if (error == nullptr) return tervo::GA_E_INSERFICIENT_MEMORY;  // no image and no reason
         const bool retry = error->domain == FP_DEVICE_RETRY && !deadline.expired();
-        const int result = deadline.expired() ? tervo::scanner::GA_E_TIMEOUT : captureFailure(error);
+        const int result = deadline.expired() ? tervo::GA_E_TIMEOUT : captureFailure(error);
         g_error_free(error);
         if (retry) continue;
-        if (result == tervo::scanner::GA_E_INVALID_PARAMETER) lost_ = true;
+        if (result == tervo::GA_E_INVALID_PARAMETER) lost_ = true;
         return result;
     }
 }
@@ -162,4 +162,4 @@ std::string FprintLink::name() const {
     return device_ != nullptr ? fp_device_get_name(device_) : "";
 }
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

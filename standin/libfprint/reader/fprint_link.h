@@ -1,7 +1,8 @@
 // The link to one libfprint reader: finding it among the readers libfprint
 // knows, opening it, capturing images with a time limit, closing it. Results
 // are the capture library's result codes.
-#pragma once
+#ifndef TERVO_FPRINT_FPRINT_LINK_H
+#define TERVO_FPRINT_FPRINT_LINK_H
 
 #include <ostream>
 #include <string>
@@ -12,7 +13,7 @@
 typedef struct _FpContext FpContext;
 typedef struct _FpDevice FpDevice;
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 class FprintLink {
   public:
@@ -45,4 +46,6 @@ class FprintLink {
     bool lost_ = false;
 };
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
+
+#endif

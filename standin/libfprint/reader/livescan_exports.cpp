@@ -16,7 +16,7 @@ extern "C" int LIVESCAN_SetGain(unsigned char gain);
 
 namespace {
 
-using Device = fprint_reader::ReaderDevice;
+using Device = tervo::fprint::ReaderDevice;
 
 std::mutex& deviceLock() {
     static std::mutex lock;
@@ -76,7 +76,7 @@ int LIVESCAN_GetCaptWindow(int nChannel, int* pnOriginX, int* pnOriginY, int* pn
 
 int LIVESCAN_SetCaptWindow(int nChannel, int nOriginX, int nOriginY, int nWidth, int nHeight) {
     return answer([&](Device& d) {
-        return d.setCaptWindow(nChannel, fprint_reader::CaptureWindow{nOriginX, nOriginY, nWidth, nHeight});
+        return d.setCaptWindow(nChannel, tervo::fprint::CaptureWindow{nOriginX, nOriginY, nWidth, nHeight});
     });
 }
 
@@ -114,10 +114,10 @@ int LIVESCAN_GetDesc(char* pszDesc) {
 
 int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
     // Error texts need no open device: they explain why opening failed.
-    if (pszErrorInfo == nullptr) return tervo::scanner::GA_E_INVALID_PARAMETER;
+    if (pszErrorInfo == nullptr) return tervo::GA_E_INVALID_PARAMETER;
     tervo::scanner::writeWideText(pszErrorInfo, tervo::scanner::kErrorTextBytes,
                                   tervo::scanner::errorText(nErrorNo));
-    return tervo::scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 int LIVESCAN_SetBufferEmpty(unsigned char* pImageData, long imageLength) {

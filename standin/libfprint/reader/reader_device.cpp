@@ -2,37 +2,15 @@
 
 #include <glib.h>
 
-#include <algorithm>
-#include <cstring>
 #include <iostream>
 #include <sstream>
 
-#include "device_texts.h"
 #include "driver_resolutions.h"
-#include "image_files.h"
 #include "result_codes.h"
-#include "sensor_geometry.h"
 #include "window_fit.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
-
-using tervo::synth::GrayImage;
-using tervo::synth::kSensorHeight;
-using tervo::synth::kSensorWidth;
-
-// The virtual scanner's level mapping, so that both libraries answer the
-// same settings with the same images: (v - 128) * contrast/128 * gain factor
-// + 128 + (bright - 128), nothing changed at the defaults.
-void applyLevels(GrayImage& image, int bright, int contrast, int gain) {
-    const double slope = contrast / 128.0 * (0.75 + gain / 16.0);
-    std::uint8_t table[256];
-    for (int level = 0; level < 256; ++level) {
-        const double mapped = (level - 128) * slope + 128 + (bright - ReaderDevice::kLevelDefault);
-        table[level] = static_cast<std::uint8_t>(std::clamp(mapped + 0.5, 0.0, 255.0));
-    }
-    for (std::uint8_t& value : image.values) value = table[value];
-}
 
 // libfprint's names are UTF-8; wchar_t holds UCS-4 on Linux.
 std::wstring wide(const std::string& text) {
@@ -45,167 +23,42 @@ std::wstring wide(const std::string& text) {
 
 }  // namespace
 
+using tervo::synth::GrayImage;
+
 int ReaderDevice::init() {
     settings_ = readReaderSettings(std::cerr);
-    if (link_.isOpen()) return tervo::scanner::GA_OK;
+    if (link_.isOpen()) return tervo::GA_OK;
     const int opened = link_.open(settings_, std::cerr);
-    if (opened != tervo::scanner::GA_OK) return opened;
-    // Opening powers the reader up with its factory levels and full window.
-    bright_ = contrast_ = kLevelDefault;
-    gain_ = kGainDefault;
-    window_ = CaptureWindow{};
-    capturing_ = false;
-    return tervo::scanner::GA_OK;
+    if (opened != tervo::GA_OK) return opened;
+    powerOn();
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::close() {
     link_.close();
-    capturing_ = false;
-    return tervo::scanner::GA_OK;
+    powerOff();
+    return tervo::GA_OK;
 }
 
 int ReaderDevice::setup() {
-    if (!link_.isOpen()) return tervo::scanner::GA_E_DEVICE_NOINIT;
+    if (!isOpen()) return tervo::GA_E_DEVICE_NOINIT;
     settings_ = readReaderSettings(std::cerr);
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::openResult() const {
-    return link_.isOpen() ? tervo::scanner::GA_OK : tervo::scanner::GA_E_DEVICE_NOINIT;
-}
-
-int ReaderDevice::checkOpenChannel(int channel) const {
-    if (!link_.isOpen()) return tervo::scanner::GA_E_DEVICE_NOINIT;
-    return channel == 0 ? tervo::scanner::GA_OK : tervo::scanner::GA_E_INVALID_PARAMETER;
-}
-
-int ReaderDevice::setBright(int channel, int value) {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (value < 0 || value > kLevelMax) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    bright_ = value;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::setContrast(int channel, int value) {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (value < 0 || value > kLevelMax) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    contrast_ = value;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::setGain(int value) {
-    if (!link_.isOpen()) return tervo::scanner::GA_E_DEVICE_NOINIT;
-    if (value < 0 || value > kGainMax) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    gain_ = value;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::getBright(int channel, int* value) const {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (value == nullptr) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    *value = bright_;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::getContrast(int channel, int* value) const {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (value == nullptr) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    *value = contrast_;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::getMaxImageSize(int channel, int* width, int* height) const {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (width == nullptr || height == nullptr) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    *width = kSensorWidth;
-    *height = kSensorHeight;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::getCaptWindow(int channel, int* originX, int* originY, int* width, int* height) const {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (originX == nullptr || originY == nullptr || width == nullptr || height == nullptr)
-        return tervo::scanner::GA_E_INVALID_PARAMETER;
-    *originX = window_.originX;
-    *originY = window_.originY;
-    *width = window_.width;
-    *height = window_.height;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::setCaptWindow(int channel, const CaptureWindow& window) {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    // Compared as differences so that huge values cannot overflow the sums.
-    const bool fits = window.originX >= 0 && window.originY >= 0 && window.width >= 1 && window.height >= 1 &&
-                      window.width <= kSensorWidth - window.originX &&
-                      window.height <= kSensorHeight - window.originY;
-    if (!fits) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    window_ = window;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::beginCapture(int channel) {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    capturing_ = true;
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::endCapture(int channel) {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (!capturing_) return tervo::scanner::GA_E_NOBEGINCAPTURE;
-    capturing_ = false;
-    return tervo::scanner::GA_OK;
+    return tervo::GA_OK;
 }
 
 double ReaderDevice::sourcePpi() const {
     return settings_.ppi ? *settings_.ppi : resolutionOf(link_.driver()).ppi;
 }
 
-int ReaderDevice::acquireWindow(int channel, GrayImage& windowed) {
+int ReaderDevice::acquire(int channel, GrayImage& image) {
     const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
+    if (state != tervo::GA_OK) return state;
     GrayImage delivered;
     const int result = link_.capture(settings_.timeoutMs, delivered);
-    if (result != tervo::scanner::GA_OK) return result;
-    GrayImage image = fitToWindow(delivered, scaleToWindow(sourcePpi()));
-    if (bright_ != kLevelDefault || contrast_ != kLevelDefault || gain_ != kGainDefault)
-        applyLevels(image, bright_, contrast_, gain_);
-    windowed = GrayImage(window_.width, window_.height);
-    for (int y = 0; y < window_.height; ++y)
-        std::memcpy(windowed.row(y), image.row(window_.originY + y) + window_.originX,
-                    static_cast<std::size_t>(window_.width));
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::getRawData(int channel, unsigned char* destination) {
-    if (destination == nullptr)
-        return link_.isOpen() ? tervo::scanner::GA_E_INVALID_PARAMETER : tervo::scanner::GA_E_DEVICE_NOINIT;
-    GrayImage windowed;
-    const int result = acquireWindow(channel, windowed);
-    if (result != tervo::scanner::GA_OK) return result;
-    // The window's rows, packed: at most 256 x 360 = 92160 bytes.
-    std::memcpy(destination, windowed.values.data(), windowed.values.size());
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::getBmpData(int channel, unsigned char* destination) {
-    if (destination == nullptr)
-        return link_.isOpen() ? tervo::scanner::GA_E_INVALID_PARAMETER : tervo::scanner::GA_E_DEVICE_NOINIT;
-    GrayImage windowed;
-    const int result = acquireWindow(channel, windowed);
-    if (result != tervo::scanner::GA_OK) return result;
-    const std::vector<std::uint8_t> bmp = tervo::synth::encodeGrayBmp(windowed);
-    std::memcpy(destination, bmp.data(), bmp.size());
-    return tervo::scanner::GA_OK;
+    if (result != tervo::GA_OK) return result;
+    image = fitToWindow(delivered, scaleToWindow(sourcePpi()));
+    applyLevels(image);
+    return tervo::GA_OK;
 }
 
 std::wstring ReaderDevice::description() const {
@@ -216,30 +69,4 @@ std::wstring ReaderDevice::description() const {
     return text.str();
 }
 
-int ReaderDevice::getDesc(char* destination) const {
-    if (destination == nullptr) return tervo::scanner::GA_E_INVALID_PARAMETER;
-    if (!link_.isOpen()) {
-        tervo::scanner::writeWideText(destination, tervo::scanner::kDescriptionBytes, L"");
-        return tervo::scanner::GA_E_DEVICE_NOINIT;
-    }
-    tervo::scanner::writeWideText(destination, tervo::scanner::kDescriptionBytes, description());
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::setBufferEmpty(unsigned char* buffer, long length) const {
-    if (!link_.isOpen()) return tervo::scanner::GA_E_DEVICE_NOINIT;
-    if (buffer == nullptr || length <= 0 || length > kMaxClearBytes)
-        return tervo::scanner::GA_E_INVALID_PARAMETER;
-    std::memset(buffer, 0, static_cast<std::size_t>(length));
-    return tervo::scanner::GA_OK;
-}
-
-int ReaderDevice::playSound(int channel, int code, int secondCode) const {
-    const int state = checkOpenChannel(channel);
-    if (state != tervo::scanner::GA_OK) return state;
-    if (code < 0 || code > kMaxSoundCode || secondCode < 0 || secondCode > kMaxSoundCode)
-        return tervo::scanner::GA_E_INVALID_PARAMETER;
-    return tervo::scanner::GA_OK;
-}
-
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

@@ -4,7 +4,7 @@
 
 #include "number_text.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
 
 constexpr long kMaxTimeoutMs = 3600000;
@@ -44,4 +44,4 @@ ReaderSettings readReaderSettings(std::ostream& diagnostics) {
     return settings;
 }
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

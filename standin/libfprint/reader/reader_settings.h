@@ -1,13 +1,14 @@
 // The reader's settings, read from TERVO_FPRINT_* environment variables at
 // every LIVESCAN_Init and LIVESCAN_Setup. A bad value is reported on stderr in
 // one line and replaced by its default.
-#pragma once
+#ifndef TERVO_FPRINT_READER_SETTINGS_H
+#define TERVO_FPRINT_READER_SETTINGS_H
 
 #include <optional>
 #include <ostream>
 #include <string>
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 struct ReaderSettings {
     // Empty: the first reader that delivers images. A number picks that
@@ -23,4 +24,6 @@ ReaderSettings readReaderSettings(std::ostream& diagnostics);
 // The reader index named by a TERVO_FPRINT_DEVICE text, if it is a number.
 std::optional<int> deviceIndex(const std::string& device);
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
+
+#endif

@@ -7,7 +7,7 @@
 #include "image_files.h"
 #include "sensor_geometry.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 namespace {
 
 using tervo::synth::GrayImage;
@@ -56,11 +56,11 @@ GrayImage fitToWindow(const GrayImage& image, double scale) {
     for (int y = 0; y < kSensorHeight; ++y) {
         const std::vector<Tap>& vertical = rows[static_cast<std::size_t>(y)];
         if (vertical.empty()) continue;
-        std::fill(line.begin(), line.end(), 0.0f);
+        std::fill(line.begin(), line.end(), 0.0F);
         for (const Tap& rowTap : vertical) {
             const std::uint8_t* source = image.row(rowTap.index);
             for (int x = 0; x < kSensorWidth; ++x) {
-                float sum = 0.0f;
+                float sum = 0.0F;
                 for (const Tap& columnTap : columns[static_cast<std::size_t>(x)])
                     sum += columnTap.weight * source[columnTap.index];
                 line[static_cast<std::size_t>(x)] += rowTap.weight * sum;
@@ -73,4 +73,4 @@ GrayImage fitToWindow(const GrayImage& image, double scale) {
     return window;
 }
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint

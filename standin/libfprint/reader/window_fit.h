@@ -1,10 +1,11 @@
 // Brings a reader's image of any size and resolution onto the console's
 // 256 x 360 window at 500 ppi.
-#pragma once
+#ifndef TERVO_FPRINT_WINDOW_FIT_H
+#define TERVO_FPRINT_WINDOW_FIT_H
 
 #include "plane.h"
 
-namespace fprint_reader {
+namespace tervo::fprint {
 
 // `scale` is source pixels per window pixel (scaleToWindow). At 1 the image
 // is centred on the window, cropped where it sticks out and padded with
@@ -15,4 +16,6 @@ namespace fprint_reader {
 // only the part inside the window is computed.
 tervo::synth::GrayImage fitToWindow(const tervo::synth::GrayImage& image, double scale);
 
-}  // namespace fprint_reader
+}  // namespace tervo::fprint
+
+#endif

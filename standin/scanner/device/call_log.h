@@ -1,7 +1,8 @@
 // Optional log of every entry-point call, one line each, for operators who
 // want to see what the console asked of the device. Never written to stdout:
 // the console's standard output is compared byte for byte.
-#pragma once
+#ifndef TERVO_SCANNER_CALL_LOG_H
+#define TERVO_SCANNER_CALL_LOG_H
 
 #include <cstdio>
 #include <string>
@@ -28,3 +29,5 @@ class CallLog {
 };
 
 }  // namespace tervo::scanner
+
+#endif

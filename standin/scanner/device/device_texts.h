@@ -1,6 +1,7 @@
 // Texts the device hands out: its description and the meaning of each result
 // code, in Chinese and English, as wide-character strings.
-#pragma once
+#ifndef TERVO_SCANNER_DEVICE_TEXTS_H
+#define TERVO_SCANNER_DEVICE_TEXTS_H
 
 #include <cstddef>
 #include <string>
@@ -21,3 +22,5 @@ std::wstring deviceDescription();
 void writeWideText(char* destination, std::size_t capacityBytes, const std::wstring& text);
 
 }  // namespace tervo::scanner
+
+#endif

@@ -6,7 +6,8 @@
 //
 // A random plan adds, for soak runs, a fault at a seeded random PERCENT of all
 // calls, with a device error code drawn from kRandomFaultCodes.
-#pragma once
+#ifndef TERVO_SCANNER_FAULT_PLAN_H
+#define TERVO_SCANNER_FAULT_PLAN_H
 
 #include <cstdint>
 #include <map>
@@ -46,3 +47,5 @@ class FaultPlan {
 bool isEntryPointName(const std::string& name);
 
 }  // namespace tervo::scanner
+
+#endif

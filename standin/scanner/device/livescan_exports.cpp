@@ -146,10 +146,10 @@ int LIVESCAN_GetDesc(char* pszDesc) {
 int LIVESCAN_GetErrorInfo(int nErrorNo, char* pszErrorInfo) {
     // Error texts need no open device: they explain why opening failed.
     return answer("GetErrorInfo", describe(nErrorNo), [&](tervo::scanner::VirtualScanner&) {
-        if (pszErrorInfo == nullptr) return tervo::scanner::GA_E_INVALID_PARAMETER;
+        if (pszErrorInfo == nullptr) return tervo::GA_E_INVALID_PARAMETER;
         tervo::scanner::writeWideText(pszErrorInfo, tervo::scanner::kErrorTextBytes,
                                       tervo::scanner::errorText(nErrorNo));
-        return tervo::scanner::GA_OK;
+        return tervo::GA_OK;
     });
 }
 

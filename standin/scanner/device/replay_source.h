@@ -1,5 +1,6 @@
 // Serves the images of a folder, in name order, instead of synthetic fingers.
-#pragma once
+#ifndef TERVO_SCANNER_REPLAY_SOURCE_H
+#define TERVO_SCANNER_REPLAY_SOURCE_H
 
 #include <optional>
 #include <string>
@@ -28,3 +29,5 @@ class ReplaySource {
 };
 
 }  // namespace tervo::scanner
+
+#endif

@@ -1,7 +1,8 @@
 // The virtual scanner's own settings, read from TERVO_SCANNER_* environment
 // variables each time the device is opened. A bad value is reported on
 // stderr in one line and replaced by its default.
-#pragma once
+#ifndef TERVO_SCANNER_SCANNER_SETTINGS_H
+#define TERVO_SCANNER_SCANNER_SETTINGS_H
 
 #include <cstdint>
 #include <ostream>
@@ -38,3 +39,5 @@ ScannerSettings readScannerSettings(std::ostream& diagnostics);
 std::string parseLinkLoss(const std::string& text, LinkLossPlan& plan);
 
 }  // namespace tervo::scanner
+
+#endif

@@ -1,20 +1,13 @@
 #include "virtual_scanner.h"
 
-#include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <iostream>
 #include <thread>
 
 #include "device_texts.h"
-#include "image_files.h"
 #include "result_codes.h"
-#include "sensor_geometry.h"
 
 namespace tervo::scanner {
-
-using tervo::synth::kSensorHeight;
-using tervo::synth::kSensorWidth;
 
 void VirtualScanner::applySettings() {
     settings_ = readScannerSettings(std::cerr);
@@ -54,123 +47,19 @@ void VirtualScanner::applySettings() {
 int VirtualScanner::init() {
     applySettings();
     if (const std::optional<int> fault = faults_.take("Init")) return *fault;
-    if (!open_) {
-        // Opening powers the sensor up with its factory levels and full window.
-        bright_ = contrast_ = kLevelDefault;
-        gain_ = kGainDefault;
-        window_ = CaptureWindow{};
-        capturing_ = false;
-    }
-    open_ = true;
+    powerOn();
     return GA_OK;
 }
 
 int VirtualScanner::close() {
-    open_ = false;
-    capturing_ = false;
+    powerOff();
     return GA_OK;
 }
 
 int VirtualScanner::setup() {
-    if (!open_) return GA_E_DEVICE_NOINIT;
+    if (!isOpen()) return GA_E_DEVICE_NOINIT;
     // The virtual device's "setup dialog": take up changed settings now.
     applySettings();
-    return GA_OK;
-}
-
-int VirtualScanner::openResult() const {
-    return open_ ? GA_OK : GA_E_DEVICE_NOINIT;
-}
-
-int VirtualScanner::checkOpenChannel(int channel) const {
-    if (!open_) return GA_E_DEVICE_NOINIT;
-    return channel == 0 ? GA_OK : GA_E_INVALID_PARAMETER;
-}
-
-int VirtualScanner::setBright(int channel, int value) {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (value < kLevelMin || value > kLevelMax) return GA_E_INVALID_PARAMETER;
-    bright_ = value;
-    return GA_OK;
-}
-
-int VirtualScanner::setContrast(int channel, int value) {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (value < kLevelMin || value > kLevelMax) return GA_E_INVALID_PARAMETER;
-    contrast_ = value;
-    return GA_OK;
-}
-
-int VirtualScanner::setGain(int value) {
-    if (!open_) return GA_E_DEVICE_NOINIT;
-    if (value < 0 || value > kGainMax) return GA_E_INVALID_PARAMETER;
-    gain_ = value;
-    return GA_OK;
-}
-
-int VirtualScanner::getBright(int channel, int* value) const {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (value == nullptr) return GA_E_INVALID_PARAMETER;
-    *value = bright_;
-    return GA_OK;
-}
-
-int VirtualScanner::getContrast(int channel, int* value) const {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (value == nullptr) return GA_E_INVALID_PARAMETER;
-    *value = contrast_;
-    return GA_OK;
-}
-
-int VirtualScanner::getMaxImageSize(int channel, int* width, int* height) const {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (width == nullptr || height == nullptr) return GA_E_INVALID_PARAMETER;
-    *width = kSensorWidth;
-    *height = kSensorHeight;
-    return GA_OK;
-}
-
-int VirtualScanner::getCaptWindow(int channel, int* originX, int* originY, int* width, int* height) const {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (originX == nullptr || originY == nullptr || width == nullptr || height == nullptr)
-        return GA_E_INVALID_PARAMETER;
-    *originX = window_.originX;
-    *originY = window_.originY;
-    *width = window_.width;
-    *height = window_.height;
-    return GA_OK;
-}
-
-int VirtualScanner::setCaptWindow(int channel, const CaptureWindow& window) {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    // Compared as differences so that huge values cannot overflow the sums.
-    const bool fits = window.originX >= 0 && window.originY >= 0 && window.width >= 1 && window.height >= 1 &&
-                      window.width <= kSensorWidth - window.originX &&
-                      window.height <= kSensorHeight - window.originY;
-    if (!fits) return GA_E_INVALID_PARAMETER;
-    window_ = window;
-    return GA_OK;
-}
-
-int VirtualScanner::beginCapture(int channel) {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    capturing_ = true;
-    return GA_OK;
-}
-
-int VirtualScanner::endCapture(int channel) {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (!capturing_) return GA_E_NOBEGINCAPTURE;
-    capturing_ = false;
     return GA_OK;
 }
 
@@ -182,17 +71,6 @@ std::optional<int> VirtualScanner::linkLossResult() {
     }
     --lostCapturesLeft_;
     return settings_.linkLoss.code;
-}
-
-void VirtualScanner::applyLevels(tervo::synth::GrayImage& image) const {
-    if (bright_ == kLevelDefault && contrast_ == kLevelDefault && gain_ == kGainDefault) return;
-    const double slope = contrast_ / 128.0 * (0.75 + gain_ / 16.0);
-    std::uint8_t table[256];
-    for (int level = 0; level < 256; ++level) {
-        const double mapped = (level - 128) * slope + 128 + (bright_ - kLevelDefault);
-        table[level] = static_cast<std::uint8_t>(std::clamp(mapped + 0.5, 0.0, 255.0));
-    }
-    for (std::uint8_t& value : image.values) value = table[value];
 }
 
 int VirtualScanner::acquire(int channel, tervo::synth::GrayImage& image) {
@@ -212,56 +90,8 @@ int VirtualScanner::acquire(int channel, tervo::synth::GrayImage& image) {
     return GA_OK;
 }
 
-int VirtualScanner::getRawData(int channel, unsigned char* destination) {
-    if (destination == nullptr) return open_ ? GA_E_INVALID_PARAMETER : GA_E_DEVICE_NOINIT;
-    tervo::synth::GrayImage image;
-    const int result = acquire(channel, image);
-    if (result != GA_OK) return result;
-    // The device sends only the capture window, rows packed one after another.
-    for (int y = 0; y < window_.height; ++y)
-        std::memcpy(destination + static_cast<std::size_t>(y) * window_.width,
-                    image.row(window_.originY + y) + window_.originX,
-                    static_cast<std::size_t>(window_.width));
-    return GA_OK;
-}
-
-int VirtualScanner::getBmpData(int channel, unsigned char* destination) {
-    if (destination == nullptr) return open_ ? GA_E_INVALID_PARAMETER : GA_E_DEVICE_NOINIT;
-    tervo::synth::GrayImage image;
-    const int result = acquire(channel, image);
-    if (result != GA_OK) return result;
-    tervo::synth::GrayImage windowed(window_.width, window_.height);
-    for (int y = 0; y < window_.height; ++y)
-        std::memcpy(windowed.row(y), image.row(window_.originY + y) + window_.originX,
-                    static_cast<std::size_t>(window_.width));
-    const std::vector<std::uint8_t> bmp = tervo::synth::encodeGrayBmp(windowed);
-    std::memcpy(destination, bmp.data(), bmp.size());
-    return GA_OK;
-}
-
-int VirtualScanner::getDesc(char* destination) const {
-    if (destination == nullptr) return GA_E_INVALID_PARAMETER;
-    if (!open_) {
-        writeWideText(destination, kDescriptionBytes, L"");
-        return GA_E_DEVICE_NOINIT;
-    }
-    writeWideText(destination, kDescriptionBytes, deviceDescription());
-    return GA_OK;
-}
-
-int VirtualScanner::setBufferEmpty(unsigned char* buffer, long length) const {
-    if (!open_) return GA_E_DEVICE_NOINIT;
-    if (buffer == nullptr || length <= 0 || length > kMaxClearBytes) return GA_E_INVALID_PARAMETER;
-    std::memset(buffer, 0, static_cast<std::size_t>(length));
-    return GA_OK;
-}
-
-int VirtualScanner::playSound(int channel, int code, int secondCode) const {
-    const int state = checkOpenChannel(channel);
-    if (state != GA_OK) return state;
-    if (code < 0 || code > kMaxSoundCode || secondCode < 0 || secondCode > kMaxSoundCode)
-        return GA_E_INVALID_PARAMETER;
-    return GA_OK;
+std::wstring VirtualScanner::description() const {
+    return deviceDescription();
 }
 
 }  // namespace tervo::scanner

@@ -2,7 +2,8 @@
 //   tervo-fpgen --out DIR [--fingers A-B] [--impressions N] [--seed S]
 //               [--difficulty easy|typical|hard] [--png FILE] [--jobs J]
 //   tervo-fpgen --help | --version
-#pragma once
+#ifndef TERVO_FPGEN_FPGEN_OPTIONS_H
+#define TERVO_FPGEN_FPGEN_OPTIONS_H
 
 #include <cstdint>
 #include <string>
@@ -36,3 +37,5 @@ const char* usageText();
 const char* versionText();
 
 }  // namespace tervo::fpgen
+
+#endif

@@ -1,5 +1,6 @@
 // Writes an 8-bit grayscale image as a PNG (for documentation pictures).
-#pragma once
+#ifndef TERVO_FPGEN_PNG_FILE_H
+#define TERVO_FPGEN_PNG_FILE_H
 
 #include <string>
 
@@ -11,3 +12,5 @@ namespace tervo::fpgen {
 bool writeGrayPng(const std::string& path, const tervo::synth::GrayImage& image);
 
 }  // namespace tervo::fpgen
+
+#endif

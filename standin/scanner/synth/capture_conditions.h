@@ -1,7 +1,8 @@
 // How hard the capture conditions are: the ranges from which every
 // impression draws its placement, distortion, contact and skin condition.
 // The fingers themselves (master prints) are the same at every difficulty.
-#pragma once
+#ifndef TERVO_SYNTH_CAPTURE_CONDITIONS_H
+#define TERVO_SYNTH_CAPTURE_CONDITIONS_H
 
 #include <optional>
 #include <string>
@@ -45,3 +46,5 @@ struct CaptureConditions {
 const CaptureConditions& captureConditions(Difficulty difficulty);
 
 }  // namespace tervo::synth
+
+#endif

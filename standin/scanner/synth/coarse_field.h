@@ -1,7 +1,8 @@
 // A smooth field sampled on a coarse grid over the sensor window and read back
 // by bilinear interpolation: per-impression variations (contact edge,
 // illumination) cost a few hundred evaluations instead of one per pixel.
-#pragma once
+#ifndef TERVO_SYNTH_COARSE_FIELD_H
+#define TERVO_SYNTH_COARSE_FIELD_H
 
 #include "plane.h"
 #include "smooth_field.h"
@@ -14,7 +15,7 @@ class CoarseField {
 
     CoarseField(const SmoothField& field, int width, int height);
     float at(double x, double y) const {
-        return sampleBilinear(grid_, static_cast<float>(x / kStep), static_cast<float>(y / kStep), 0.0f);
+        return sampleBilinear(grid_, static_cast<float>(x / kStep), static_cast<float>(y / kStep), 0.0F);
     }
 
   private:
@@ -22,3 +23,5 @@ class CoarseField {
 };
 
 }  // namespace tervo::synth
+
+#endif

@@ -2,11 +2,13 @@
 
 #include <cmath>
 
+#include "angles.h"
+
 namespace tervo::synth::exact {
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kHalfPi = 1.5707963267948966;
+using tervo::kHalfPi;
+using tervo::kPi;
 constexpr double kTwoOverPi = 0.6366197723675814;
 // pi/2 split so that k * kHalfPiHigh is exact for |k| < 2^20.
 constexpr double kHalfPiHigh = 1.57079632673412561417e+00;

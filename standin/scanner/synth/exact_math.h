@@ -9,7 +9,8 @@
 // Method: Cody-Waite range reduction, then Taylor (sine, cosine, exponential)
 // or atanh-series (logarithm) polynomials, and two argument halvings for the
 // arc tangent; all accurate to within a few units in the last place.
-#pragma once
+#ifndef TERVO_SYNTH_EXACT_MATH_H
+#define TERVO_SYNTH_EXACT_MATH_H
 
 namespace tervo::synth::exact {
 
@@ -22,3 +23,5 @@ double atan(double x);
 double atan2(double y, double x);
 
 }  // namespace tervo::synth::exact
+
+#endif

@@ -6,7 +6,8 @@
 // 0 on the outline and negative outside; impressions make contact where the
 // depth exceeds a pressure-dependent level, so a light touch shows a smaller,
 // rounder print.
-#pragma once
+#ifndef TERVO_SYNTH_FINGER_PAD_H
+#define TERVO_SYNTH_FINGER_PAD_H
 
 #include "random_stream.h"
 
@@ -26,3 +27,5 @@ class FingerPad {
 };
 
 }  // namespace tervo::synth
+
+#endif

@@ -2,12 +2,13 @@
 
 #include <cmath>
 
+#include "angles.h"
 #include "exact_math.h"
 
 namespace tervo::synth {
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+using tervo::kPi;
 // Envelope widths: longer along the ridge than across it, which favours
 // continuous ridges while leaving room for the pattern to bend.
 constexpr double kSigmaAlong = 1.9;

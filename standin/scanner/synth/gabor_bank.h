@@ -2,7 +2,8 @@
 // patterns (Hong, Wan and Jain, 1998, use the same even-symmetric form to
 // enhance real prints). Orientation and period are quantised so that the
 // spatially varying filter becomes a table lookup per pixel.
-#pragma once
+#ifndef TERVO_SYNTH_GABOR_BANK_H
+#define TERVO_SYNTH_GABOR_BANK_H
 
 #include <cstdint>
 #include <vector>
@@ -43,3 +44,5 @@ class GaborBank {
 };
 
 }  // namespace tervo::synth
+
+#endif

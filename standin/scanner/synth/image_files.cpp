@@ -11,7 +11,7 @@
 namespace tervo::synth {
 namespace {
 
-constexpr std::size_t kMaxFileBytes = 64u << 20;
+constexpr std::size_t kMaxFileBytes = 64U << 20;
 constexpr int kMaxSide = 16384;
 
 void putLittle(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value, int bytes) {
@@ -25,7 +25,7 @@ std::uint32_t getLittle(const std::vector<std::uint8_t>& in, std::size_t at, int
 }
 
 std::uint8_t luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    return static_cast<std::uint8_t>((299u * red + 587u * green + 114u * blue + 500u) / 1000u);
+    return static_cast<std::uint8_t>((299U * red + 587U * green + 114U * blue + 500U) / 1000U);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 // bottom-up rows. Readers accept what an operator is likely to drop into a
 // replay folder: 8-bit palettised, 24-bit and 32-bit BMP (either row order)
 // and binary PGM (P5, 8 or 16 bits), and reject anything malformed.
-#pragma once
+#ifndef TERVO_SYNTH_IMAGE_FILES_H
+#define TERVO_SYNTH_IMAGE_FILES_H
 
 #include <cstdint>
 #include <optional>
@@ -32,3 +33,5 @@ std::optional<GrayImage> readGrayImageFile(const std::string& path);
 GrayImage fitToSensor(const GrayImage& image);
 
 }  // namespace tervo::synth
+
+#endif

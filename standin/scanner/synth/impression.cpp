@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "angles.h"
 #include "coarse_field.h"
 #include "exact_math.h"
 #include "random_stream.h"
@@ -12,11 +13,12 @@
 namespace tervo::synth {
 namespace {
 
-constexpr double kDegree = 3.141592653589793 / 180.0;
+using tervo::kDegree;
+using tervo::kTwoPi;
 
 float smoothStep(float value) {
-    const float t = std::clamp(value, 0.0f, 1.0f);
-    return t * t * (3.0f - 2.0f * t);
+    const float t = std::clamp(value, 0.0F, 1.0F);
+    return t * t * (3.0F - 2.0F * t);
 }
 
 PlacementPlan planPlacement(RandomStream& random, const CaptureConditions& conditions) {
@@ -59,7 +61,7 @@ ContactPlan planContact(RandomStream& random, const CaptureConditions& condition
     contact.moisturePatchiness = conditions.moisturePatchiness;
     contact.tiltX = random.boundedNormal(0.0, conditions.tiltDeviation, 2.5 * conditions.tiltDeviation);
     contact.tiltY = random.boundedNormal(0.0, 0.8 * conditions.tiltDeviation, 2.0 * conditions.tiltDeviation);
-    const double direction = random.uniform(0.0, 6.283185307179586);
+    const double direction = random.uniform(0.0, kTwoPi);
     const double distance = random.uniform(40.0, 120.0);
     contact.textureOffsetX = distance * exact::cos(direction);
     contact.textureOffsetY = distance * exact::sin(direction);
@@ -77,7 +79,7 @@ FloatPlane blurred(const FloatPlane& image) {
         float* out = rows.row(y);
         out[0] = in[0];
         out[image.width - 1] = in[image.width - 1];
-        for (int x = 1; x + 1 < image.width; ++x) out[x] = 0.25f * (in[x - 1] + in[x + 1]) + 0.5f * in[x];
+        for (int x = 1; x + 1 < image.width; ++x) out[x] = 0.25F * (in[x - 1] + in[x + 1]) + 0.5F * in[x];
     }
     FloatPlane result = rows;
     for (int y = 1; y + 1 < image.height; ++y) {
@@ -85,7 +87,7 @@ FloatPlane blurred(const FloatPlane& image) {
         const float* here = rows.row(y);
         const float* below = rows.row(y + 1);
         float* out = result.row(y);
-        for (int x = 0; x < image.width; ++x) out[x] = 0.25f * (above[x] + below[x]) + 0.5f * here[x];
+        for (int x = 0; x < image.width; ++x) out[x] = 0.25F * (above[x] + below[x]) + 0.5F * here[x];
     }
     return result;
 }
@@ -186,39 +188,39 @@ GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan
             const MasterPoint q = mapping(x, y);
             const BilinearTap tap(master.padDepth.width, master.padDepth.height, static_cast<float>(q.x),
                                   static_cast<float>(q.y));
-            const float depth = tap.read(master.padDepth, -1.0f);
+            const float depth = tap.read(master.padDepth, -1.0F);
             const float level = baseLevel +
                                 static_cast<float>(contact.tiltX * (q.x - master.centreX) / 100.0 +
                                                    contact.tiltY * (q.y - master.centreY) / 100.0) +
-                                0.05f * contactEdge.at(x, y);
-            const float touching = smoothStep((depth - level) / 0.04f);
-            float ink = 0.0f;
-            if (touching > 0.0f) {
-                const float ridge = tap.read(master.ridges, 0.0f);
-                const float wetness = std::clamp(0.5f * tap.read(master.skinMoisture, 0.0f) +
+                                0.05F * contactEdge.at(x, y);
+            const float touching = smoothStep((depth - level) / 0.04F);
+            float ink = 0.0F;
+            if (touching > 0.0F) {
+                const float ridge = tap.read(master.ridges, 0.0F);
+                const float wetness = std::clamp(0.5F * tap.read(master.skinMoisture, 0.0F) +
                                                      static_cast<float>(contact.moisture) +
                                                      patchiness * moisturePatches.at(x, y),
-                                                 -1.0f, 1.0f);
+                                                 -1.0F, 1.0F);
                 // Hard presses and wet skin flatten ridges into wider dark lines.
                 const float threshold =
-                    0.25f * (0.5f - static_cast<float>(contact.pressure)) - 0.45f * wetness;
+                    0.25F * (0.5F - static_cast<float>(contact.pressure)) - 0.45F * wetness;
                 // A smooth step from valley to ridge, built from exactly rounded operations only.
-                const float z = 4.0f * (ridge - threshold);
-                ink = 0.5f + 0.5f * z / std::sqrt(1.0f + z * z);
-                const float dryness = std::max(0.0f, -wetness);
+                const float z = 4.0F * (ridge - threshold);
+                ink = 0.5F + 0.5F * z / std::sqrt(1.0F + z * z);
+                const float dryness = std::max(0.0F, -wetness);
                 // Half of the texture is the finger's own, half is read elsewhere on the
                 // finger: dry breaks recur in part, as pores and worn ridges do.
                 const BilinearTap elsewhere(master.skinTexture.width, master.skinTexture.height,
                                             static_cast<float>(q.x) + textureOffsetX,
                                             static_cast<float>(q.y) + textureOffsetY);
                 const float texture =
-                    std::clamp(0.5f + 1.2f * (tap.read(master.skinTexture, 0.5f) +
-                                              elsewhere.read(master.skinTexture, 0.5f) - 1.0f),
-                               0.0f, 1.0f);
-                ink *= 1.0f - 0.85f * std::clamp((0.5f * dryness - texture) * 8.0f, 0.0f, 1.0f);
+                    std::clamp(0.5F + 1.2F * (tap.read(master.skinTexture, 0.5F) +
+                                              elsewhere.read(master.skinTexture, 0.5F) - 1.0F),
+                               0.0F, 1.0F);
+                ink *= 1.0F - 0.85F * std::clamp((0.5F * dryness - texture) * 8.0F, 0.0F, 1.0F);
                 ink *= touching;
             }
-            light.at(x, y) = background + 6.0f * illumination.at(x, y) - ink * ridgeContrast;
+            light.at(x, y) = background + 6.0F * illumination.at(x, y) - ink * ridgeContrast;
         }
     }
 
@@ -227,7 +229,7 @@ GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan
     const float deviation = static_cast<float>(contact.noiseDeviation);
     for (std::size_t i = 0; i < image.values.size(); ++i) {
         const float value = optics.values[i] + deviation * random.fastNormal();
-        image.values[i] = static_cast<std::uint8_t>(std::clamp(value, 0.0f, 255.0f) + 0.5f);
+        image.values[i] = static_cast<std::uint8_t>(std::clamp(value, 0.0F, 255.0F) + 0.5F);
     }
     return image;
 }

@@ -8,7 +8,8 @@
 // and slip, and a smooth brake blends the two in between. On top of that
 // the skin stretches unevenly: a smooth random displacement field, also
 // braked, so that no single affine map relates two impressions.
-#pragma once
+#ifndef TERVO_SYNTH_IMPRESSION_H
+#define TERVO_SYNTH_IMPRESSION_H
 
 #include <cstdint>
 
@@ -74,3 +75,5 @@ MasterPoint sensorToMaster(const ImpressionPlan& plan, const MasterPrint& master
 GrayImage renderImpression(const MasterPrint& master, const ImpressionPlan& plan);
 
 }  // namespace tervo::synth
+
+#endif

@@ -15,7 +15,7 @@ namespace {
 
 // Pixels this far outside the pad outline still get ridges, so that a hard
 // press, which spreads the contact, never reaches a blank master.
-constexpr float kGrowthMargin = -0.12f;
+constexpr float kGrowthMargin = -0.12F;
 
 struct FingerFields {
     Plane<std::uint16_t> kernelIndex;
@@ -51,11 +51,11 @@ FloatPlane drawSkinTexture(RandomStream& random, int width, int height) {
     FloatPlane texture(width, height);
     for (int y = 1; y + 1 < height; ++y) {
         for (int x = 1; x + 1 < width; ++x) {
-            float sum = 0.0f;
+            float sum = 0.0F;
             for (int v = -1; v <= 1; ++v)
                 for (int u = -1; u <= 1; ++u) sum += grain.at(x + u, y + v);
             // Rescale the narrowed distribution of the average back towards [0, 1].
-            texture.at(x, y) = std::clamp(0.5f + (sum / 9.0f - 0.5f) * 3.0f, 0.0f, 1.0f);
+            texture.at(x, y) = std::clamp(0.5F + (sum / 9.0F - 0.5F) * 3.0F, 0.0F, 1.0F);
         }
     }
     return texture;

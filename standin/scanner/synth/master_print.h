@@ -1,7 +1,8 @@
 // The master print of one finger: its complete ridge pattern and pad outline,
 // generated once from the finger's identity and then sampled by every
 // impression (see impression.h).
-#pragma once
+#ifndef TERVO_SYNTH_MASTER_PRINT_H
+#define TERVO_SYNTH_MASTER_PRINT_H
 
 #include <cstdint>
 #include <vector>
@@ -44,3 +45,5 @@ struct MasterPrint {
 MasterPrint generateMasterPrint(const FingerIdentity& identity);
 
 }  // namespace tervo::synth
+
+#endif

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "angles.h"
 #include "exact_math.h"
 
 namespace tervo::synth {
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+using tervo::kPi;
 // Typical fingertip outline (see finger_pad.h), for the lean of the upper ridges.
 constexpr double kTipHalfWidth = 125.0;
 constexpr double kTipHalfHeight = 185.0;

@@ -9,7 +9,8 @@
 // have no singular points and use an explicit hump-shaped flow. Well above
 // the singular points, ridges lean towards the fingertip's outline, as they do
 // on real fingers, which rounds the flat flow the zero-pole model leaves there.
-#pragma once
+#ifndef TERVO_SYNTH_ORIENTATION_MODEL_H
+#define TERVO_SYNTH_ORIENTATION_MODEL_H
 
 #include <vector>
 
@@ -71,3 +72,5 @@ class OrientationModel {
 };
 
 }  // namespace tervo::synth
+
+#endif

@@ -1,6 +1,7 @@
 // A rectangular grid of values (gray image, ridge field, mask), row-major,
 // top row first.
-#pragma once
+#ifndef TERVO_SYNTH_PLANE_H
+#define TERVO_SYNTH_PLANE_H
 
 #include <cstdint>
 #include <vector>
@@ -28,7 +29,7 @@ using FloatPlane = Plane<float>;
 
 // Bilinear sample; positions outside the plane return `outside`.
 inline float sampleBilinear(const FloatPlane& plane, float x, float y, float outside) {
-    if (!(x >= 0.0f && y >= 0.0f && x <= plane.width - 1.001f && y <= plane.height - 1.001f)) return outside;
+    if (!(x >= 0.0F && y >= 0.0F && x <= plane.width - 1.001F && y <= plane.height - 1.001F)) return outside;
     const int x0 = static_cast<int>(x);
     const int y0 = static_cast<int>(y);
     const float fx = x - x0;
@@ -45,7 +46,7 @@ inline float sampleBilinear(const FloatPlane& plane, float x, float y, float out
 class BilinearTap {
   public:
     BilinearTap(int width, int height, float x, float y)
-        : inside_(x >= 0.0f && y >= 0.0f && x <= width - 1.001f && y <= height - 1.001f) {
+        : inside_(x >= 0.0F && y >= 0.0F && x <= width - 1.001F && y <= height - 1.001F) {
         if (!inside_) return;
         const int x0 = static_cast<int>(x);
         const int y0 = static_cast<int>(y);
@@ -66,10 +67,12 @@ class BilinearTap {
 
   private:
     bool inside_;
-    float fx_ = 0.0f;
-    float fy_ = 0.0f;
+    float fx_ = 0.0F;
+    float fy_ = 0.0F;
     std::size_t offset_ = 0;
     std::size_t stride_ = 0;
 };
 
 }  // namespace tervo::synth
+
+#endif

@@ -4,12 +4,14 @@
 // finger generated from one seed could differ between toolchains. This small
 // generator (splitmix64 seeding a xoshiro256** state) and its own uniform and
 // normal draws keep every finger reproducible from its identity alone.
-#pragma once
+#ifndef TERVO_SYNTH_RANDOM_STREAM_H
+#define TERVO_SYNTH_RANDOM_STREAM_H
 
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
 
+#include "angles.h"
 #include "exact_math.h"
 
 namespace tervo::synth {
@@ -64,7 +66,7 @@ class RandomStream {
     double normal() {
         const double u1 = 1.0 - uniform();  // (0, 1], keeps the logarithm finite
         const double u2 = uniform();
-        return std::sqrt(-2.0 * exact::log(u1)) * exact::cos(6.283185307179586 * u2);
+        return std::sqrt(-2.0 * exact::log(u1)) * exact::cos(tervo::kTwoPi * u2);
     }
     double normal(double mean, double deviation) { return mean + deviation * normal(); }
     // Normal draw limited to mean +- limit: placement ranges of real captures are bounded.
@@ -80,7 +82,7 @@ class RandomStream {
         const int sum = static_cast<int>(bits & 0xffff) + static_cast<int>((bits >> 16) & 0xffff) +
                         static_cast<int>((bits >> 32) & 0xffff) + static_cast<int>(bits >> 48);
         // Four uniforms on [0, 65535]: mean 131070, deviation 65536 * sqrt(4/12).
-        return static_cast<float>(sum - 131070) * (1.0f / 37837.2f);
+        return static_cast<float>(sum - 131070) * (1.0F / 37837.2F);
     }
 
   private:
@@ -91,3 +93,5 @@ class RandomStream {
 };
 
 }  // namespace tervo::synth
+
+#endif

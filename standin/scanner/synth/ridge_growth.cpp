@@ -33,7 +33,7 @@ struct PaddedField {
 
 float filterAt(const PaddedField& field, const float* kernel, int x, int y) {
     const float* source = field.at(x - kR, y - kR);
-    Lanes sum = {0.0f, 0.0f, 0.0f, 0.0f};
+    Lanes sum = {0.0F, 0.0F, 0.0F, 0.0F};
     for (int v = 0; v < GaborBank::kSide; ++v) {
         const float* line = source + static_cast<std::size_t>(v) * field.stride;
         const float* taps = kernel + v * GaborBank::kRowStride;
@@ -84,7 +84,7 @@ void placeSeeds(PaddedField& field, ActivityMap& activity, const Plane<std::uint
         const int x = random.uniformInt(0, region.width - 1);
         const int y = random.uniformInt(0, region.height - 1);
         if (!region.at(x, y)) continue;
-        *field.at(x, y) = random.chance(0.5) ? 1.0f : -1.0f;
+        *field.at(x, y) = random.chance(0.5) ? 1.0F : -1.0F;
         activity.markPixel(x, y);
         ++placed;
     }
@@ -106,9 +106,9 @@ void filterPass(const PaddedField& source, PaddedField& target, ActivityMap& act
                 for (int x = bx * kBlock; x < xEnd; ++x) {
                     if (!region.at(x, y)) continue;
                     float value = scale * filterAt(source, bank.kernel(kernelIndex.at(x, y)), x, y);
-                    if (saturate) value = std::clamp(value, -1.0f, 1.0f);
+                    if (saturate) value = std::clamp(value, -1.0F, 1.0F);
                     *target.at(x, y) = value;
-                    if (value != 0.0f) next.markPixel(x, y);
+                    if (value != 0.0F) next.markPixel(x, y);
                 }
             }
         }
@@ -117,7 +117,7 @@ void filterPass(const PaddedField& source, PaddedField& target, ActivityMap& act
 }
 
 float largestMagnitude(const PaddedField& field) {
-    float largest = 0.0f;
+    float largest = 0.0F;
     for (float value : field.values) largest = std::max(largest, std::fabs(value));
     return largest;
 }
@@ -137,9 +137,9 @@ FloatPlane growRidges(const Plane<std::uint16_t>& kernelIndex, const Plane<std::
         std::swap(current, next);
         // Young patterns answer weakly; rescale so every pass has full strength.
         const float largest = largestMagnitude(current);
-        scale = largest > 0.0f && largest < 1.0f ? plan.gain / largest : plan.gain;
+        scale = largest > 0.0F && largest < 1.0F ? plan.gain / largest : plan.gain;
     }
-    filterPass(current, next, activity, kernelIndex, region, 1.0f, false);
+    filterPass(current, next, activity, kernelIndex, region, 1.0F, false);
 
     FloatPlane ridges(region.width, region.height);
     for (int y = 0; y < region.height; ++y) std::copy_n(next.at(0, y), region.width, ridges.row(y));

@@ -6,7 +6,8 @@
 // different phase meet, or where the period or the flow forces extra ridges,
 // the pattern resolves into ridge endings and bifurcations, so the minutiae
 // come from the process itself rather than being painted in.
-#pragma once
+#ifndef TERVO_SYNTH_RIDGE_GROWTH_H
+#define TERVO_SYNTH_RIDGE_GROWTH_H
 
 #include <cstdint>
 
@@ -18,7 +19,7 @@ namespace tervo::synth {
 struct RidgeGrowthPlan {
     int seedCount = 24;
     int iterations = 36;
-    float gain = 1.7f;
+    float gain = 1.7F;
 };
 
 // `kernelIndex` selects the Gabor kernel per pixel; only pixels where `region`
@@ -28,3 +29,5 @@ FloatPlane growRidges(const Plane<std::uint16_t>& kernelIndex, const Plane<std::
                       const RidgeGrowthPlan& plan, RandomStream& random);
 
 }  // namespace tervo::synth
+
+#endif

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "angles.h"
 #include "exact_math.h"
 
 namespace tervo::synth {
 namespace {
 
-constexpr double kDegree = 3.141592653589793 / 180.0;
-constexpr float kValley = -1.0f;
+using tervo::kDegree;
+constexpr float kValley = -1.0F;
 
 struct Mark {
     double x, y;          // middle of the line

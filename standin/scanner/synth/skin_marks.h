@@ -3,7 +3,8 @@
 // and they cut ridges into spurious endings as on real prints (the Handbook
 // of Fingerprint Recognition counts them among the main causes of false
 // minutiae). Most creases run across the finger, as skin folds do.
-#pragma once
+#ifndef TERVO_SYNTH_SKIN_MARKS_H
+#define TERVO_SYNTH_SKIN_MARKS_H
 
 #include "plane.h"
 #include "random_stream.h"
@@ -15,3 +16,5 @@ namespace tervo::synth {
 void paintSkinMarks(RandomStream& random, FloatPlane& ridges, double centreX, double centreY);
 
 }  // namespace tervo::synth
+
+#endif

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "angles.h"
 #include "exact_math.h"
 
 namespace tervo::synth {
@@ -9,11 +10,11 @@ namespace tervo::synth {
 SmoothField::SmoothField(RandomStream& random, double minWavelength, double maxWavelength) {
     double weightSum = 0.0;
     for (Wave& wave : waves_) {
-        const double direction = random.uniform(0.0, 3.141592653589793);
-        const double wavenumber = 6.283185307179586 / random.uniform(minWavelength, maxWavelength);
+        const double direction = random.uniform(0.0, tervo::kPi);
+        const double wavenumber = tervo::kTwoPi / random.uniform(minWavelength, maxWavelength);
         wave.kx = wavenumber * exact::cos(direction);
         wave.ky = wavenumber * exact::sin(direction);
-        wave.phase = random.uniform(0.0, 6.283185307179586);
+        wave.phase = random.uniform(0.0, tervo::kTwoPi);
         wave.weight = random.uniform(0.5, 1.0);
         weightSum += wave.weight;
     }

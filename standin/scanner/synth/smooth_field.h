@@ -3,7 +3,8 @@
 // Used wherever a finger or an impression needs a slowly varying quantity
 // (ridge period, orientation wobble, skin moisture, illumination). Cheap to
 // evaluate and fully determined by the stream it is drawn from.
-#pragma once
+#ifndef TERVO_SYNTH_SMOOTH_FIELD_H
+#define TERVO_SYNTH_SMOOTH_FIELD_H
 
 #include <array>
 
@@ -26,3 +27,5 @@ class SmoothField {
 };
 
 }  // namespace tervo::synth
+
+#endif

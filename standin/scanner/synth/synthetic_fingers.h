@@ -2,7 +2,8 @@
 // generator program: the same finger identity and impression number always
 // give the same image. The master print of the most recent finger is kept,
 // because generating it costs far more than rendering an impression.
-#pragma once
+#ifndef TERVO_SYNTH_SYNTHETIC_FINGERS_H
+#define TERVO_SYNTH_SYNTHETIC_FINGERS_H
 
 #include <memory>
 
@@ -23,3 +24,5 @@ class SyntheticFingers {
 };
 
 }  // namespace tervo::synth
+
+#endif

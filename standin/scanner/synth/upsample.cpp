@@ -6,7 +6,7 @@ namespace tervo::synth {
 namespace {
 
 // Catmull-Rom weights for the half-way point between samples 1 and 2.
-constexpr float kHalfWay[4] = {-0.0625f, 0.5625f, 0.5625f, -0.0625f};
+constexpr float kHalfWay[4] = {-0.0625F, 0.5625F, 0.5625F, -0.0625F};
 
 // Upsamples along rows: out(2i) = in(i), out(2i + 1) = cubic mid-point.
 void doubleLine(const float* in, int count, int inStride, float* out, int outStride) {
@@ -15,7 +15,7 @@ void doubleLine(const float* in, int count, int inStride, float* out, int outStr
     };
     for (int i = 0; i < count; ++i) {
         out[static_cast<std::ptrdiff_t>(2 * i) * outStride] = sample(i);
-        float mid = 0.0f;
+        float mid = 0.0F;
         for (int k = 0; k < 4; ++k) mid += kHalfWay[k] * sample(i - 1 + k);
         out[static_cast<std::ptrdiff_t>(2 * i + 1) * outStride] = mid;
     }

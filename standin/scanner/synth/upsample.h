@@ -1,5 +1,6 @@
 // Doubles the resolution of a smooth field with Catmull-Rom interpolation.
-#pragma once
+#ifndef TERVO_SYNTH_UPSAMPLE_H
+#define TERVO_SYNTH_UPSAMPLE_H
 
 #include "plane.h"
 
@@ -10,3 +11,5 @@ namespace tervo::synth {
 FloatPlane upsampleTwice(const FloatPlane& coarse);
 
 }  // namespace tervo::synth
+
+#endif
