@@ -9,7 +9,7 @@ per breach, exiting 1 if there is any.
   headers in include/ keep their own), and no two headers share one.
 - Literal suffixes in capitals: 1.5F, 7U, 16UL, never 1.5f or 7u.
 - One namespace root: every named namespace outside all others is tervo or
-  tervo::something (OUTSIDE_ROOT lists any exception; there is none).
+  tervo::something.
 """
 import re
 import subprocess
@@ -19,7 +19,6 @@ NUMBER = re.compile(r"(?<![\w.])(0[xX][0-9a-fA-F']+|(?:\d[\d']*\.?[\d']*|\.\d[\d
 DIRECTIVE = re.compile(r"^\s*#\s*(\w+)\s*(\S*)", re.M)
 PREPROCESSOR = re.compile(r"^[ \t]*#(?:[^\n]*\\\n)*[^\n]*", re.M)
 NAMESPACE_OR_BRACE = re.compile(r"\bnamespace\s+([\w:]+)\s*\{|[{}]")
-OUTSIDE_ROOT: set = set()
 
 
 def code_only(text):
@@ -74,8 +73,7 @@ def namespace_breaches(path, code):
             depth -= 1
             continue
         name = m.group(1)
-        if name and depth == 0 and name != "tervo" and not name.startswith("tervo::") \
-                and name.split("::")[0] not in OUTSIDE_ROOT:
+        if name and depth == 0 and name != "tervo" and not name.startswith("tervo::"):
             breaches.append(f"{path}:{code.count(chr(10), 0, m.start()) + 1}: namespace {name} is not under tervo::")
         depth += 1
     return breaches

@@ -11,7 +11,6 @@ namespace {
 using tervo::synth::GrayImage;
 
 constexpr int kBlock = 8;
-using tervo::kPi;
 
 // Sum of the values in [x0, x1) x [y0, y1) from a summed-area table.
 class SummedArea {

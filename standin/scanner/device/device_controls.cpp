@@ -13,10 +13,6 @@
 namespace tervo::scanner {
 namespace {
 
-using tervo::GA_E_DEVICE_NOINIT;
-using tervo::GA_E_INVALID_PARAMETER;
-using tervo::GA_E_NOBEGINCAPTURE;
-using tervo::GA_OK;
 using tervo::synth::GrayImage;
 using tervo::synth::kSensorHeight;
 using tervo::synth::kSensorWidth;

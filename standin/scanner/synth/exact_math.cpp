@@ -7,8 +7,6 @@
 namespace tervo::synth::exact {
 namespace {
 
-using tervo::kHalfPi;
-using tervo::kPi;
 constexpr double kTwoOverPi = 0.6366197723675814;
 // pi/2 split so that k * kHalfPiHigh is exact for |k| < 2^20.
 constexpr double kHalfPiHigh = 1.57079632673412561417e+00;

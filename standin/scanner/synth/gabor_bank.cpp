@@ -8,7 +8,6 @@
 namespace tervo::synth {
 namespace {
 
-using tervo::kPi;
 // Envelope widths: longer along the ridge than across it, which favours
 // continuous ridges while leaving room for the pattern to bend.
 constexpr double kSigmaAlong = 1.9;

@@ -13,9 +13,6 @@
 namespace tervo::synth {
 namespace {
 
-using tervo::kDegree;
-using tervo::kTwoPi;
-
 float smoothStep(float value) {
     const float t = std::clamp(value, 0.0F, 1.0F);
     return t * t * (3.0F - 2.0F * t);

@@ -9,7 +9,6 @@
 namespace tervo::synth {
 namespace {
 
-using tervo::kPi;
 // Typical fingertip outline (see finger_pad.h), for the lean of the upper ridges.
 constexpr double kTipHalfWidth = 125.0;
 constexpr double kTipHalfHeight = 185.0;

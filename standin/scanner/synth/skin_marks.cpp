@@ -9,7 +9,6 @@
 namespace tervo::synth {
 namespace {
 
-using tervo::kDegree;
 constexpr float kValley = -1.0F;
 
 struct Mark {
