@@ -27,12 +27,15 @@ class EntryPoints : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(FP_Begin(), GA_OK);
-        testing::Buffer b;
-        haveRealPrints = testing::loadFvc(3, 101, 1, b);
-        print =
-            haveRealPrints ? imageBuffer(b) : imageBuffer(testing::bmpBuffer(testing::printWithMinutiae()));
-        if (haveRealPrints) testing::loadFvc(3, 101, 2, b);
-        secondPrint = imageBuffer(b);
+        testing::Buffer b, second;
+        haveRealPrints = testing::loadFvc(3, 101, 1, b) && testing::loadFvc(3, 101, 2, second);
+        // Without the shared data folder, two synthetic prints whose minutiae lie differently.
+        if (!haveRealPrints) {
+            b = testing::bmpBuffer(testing::printWithMinutiae({}, 1));
+            second = testing::bmpBuffer(testing::printWithMinutiae({}, 2));
+        }
+        print = imageBuffer(b);
+        secondPrint = imageBuffer(second);
     }
     void TearDown() override { FP_End(); }
 
