@@ -45,12 +45,23 @@ void writeLe48(std::uint8_t* p, std::uint64_t v) {
     p[5] = static_cast<std::uint8_t>(v >> 40);
 }
 
-// Bit c of the result: some mask cell of period column c in the given mask rows holds print.
+// Bit c of the result: some mask cell of period column c in the given mask rows holds print (the
+// pairs of bits ORed, then the even bits gathered).
 unsigned periodColumnsWithPrint(std::uint16_t rows) {
-    unsigned out = 0;
-    for (int c = 0; c < kPeriodColumns; ++c) out |= ((rows >> (2 * c)) & 3U) != 0 ? 1U << c : 0U;
-    return out;
+    unsigned x = (rows | rows >> 1) & 0x5555U;
+    x = (x | x >> 1) & 0x3333U;
+    x = (x | x >> 2) & 0x0F0FU;
+    return (x | x >> 4) & 0x00FFU;
 }
+
+// For each byte of period-column bits, the 32-bit word whose nibble i is all ones where bit i is set.
+constexpr std::array<std::uint32_t, 256> kNibblesOfBits = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (unsigned bits = 0; bits < 256; ++bits)
+        for (unsigned i = 0; i < 8; ++i)
+            if ((bits >> i) & 1U) table[bits] |= 0xFU << (4 * i);
+    return table;
+}();
 
 std::uint32_t quantiseAngle(float angle) {
     const long q = std::lround(angle / kTwoPiF * 256.0F);
@@ -152,15 +163,14 @@ bool checkTemplate(const std::uint8_t* in, PackedTemplate& out) {
             readLe48(in + kTemplateOrientationOffset + static_cast<std::size_t>(row) * kOrientationRowBytes);
         if ((stored & ~allowed) != 0) return false;
     }
-    // A period where no mask cell holds print.
+    // A period where no mask cell holds print: one period row at a time, its 8 cells a 32-bit word.
+    static_assert(kPeriodColumns == 8, "a period row is one 32-bit word");
     for (int row = 0; row < kPeriodRows; ++row) {
         const int below = std::min(2 * row + 1, kMaskRows - 1);
         const unsigned print =
             periodColumnsWithPrint(static_cast<std::uint16_t>(out.maskRow(2 * row) | out.maskRow(below)));
-        for (int c = 0; c < kPeriodColumns; ++c) {
-            if (((print >> c) & 1U) == 0 && periodOfCell(out.periodBytes(), row * kPeriodColumns + c) != 0)
-                return false;
-        }
+        const std::uint32_t stored = readLe32(out.periodBytes() + static_cast<std::size_t>(row) * 4);
+        if ((stored & ~kNibblesOfBits[print]) != 0) return false;
     }
     for (int i = 0; i < out.count; ++i) {
         if (packedY(out.minutia(i)) >= kHeight) return false;

@@ -432,6 +432,13 @@ FieldAgreement fieldAgreement(const PreparedTemplate& a, const PreparedTemplate&
     for (int cy = 0; cy < kMaskRows; cy += 2) {
         float rowX = 0, rowY = 0;
         t.apply(kMaskCell / 2, static_cast<float>(cy * kMaskCell + kMaskCell / 2), rowX, rowY);
+        // a's orientations and periods of this row, each row read once as a word.
+        const std::uint8_t* orientationsA =
+            a.orientation.data() + static_cast<std::size_t>(cy) * kOrientationRowBytes;
+        const std::uint64_t rowOrientationsA =
+            static_cast<std::uint64_t>(readLe16(orientationsA + 4)) << 32 | readLe32(orientationsA);
+        const std::uint32_t rowPeriodsA =
+            readLe32(a.period.data() + static_cast<std::size_t>(cy / 2) * (kPeriodColumns / 2));
         for (std::uint32_t row = a.mask[cy] & 0x5555U; row != 0; row &= row - 1) {
             const int cx = __builtin_ctz(row);
             const float x = rowX + static_cast<float>(cx) * stepX, y = rowY + static_cast<float>(cx) * stepY;
@@ -439,13 +446,14 @@ FieldAgreement fieldAgreement(const PreparedTemplate& a, const PreparedTemplate&
             const int bx = static_cast<int>(std::clamp(x, 0.0F, kRight - 1.0F)) / kMaskCell;
             const int by = static_cast<int>(std::clamp(y, 0.0F, kBottom - 1.0F)) / kMaskCell;
             const int print = inside & static_cast<int>((b.mask[by] >> bx) & 1U);
-            const int cellA = cy * kMaskColumns + cx, cellB = by * kMaskColumns + bx;
-            const int from = orientationOfCell(a.orientation.data(), cellA);
-            const int to = orientationOfCell(b.orientation.data(), cellB);
+            const int from =
+                static_cast<int>(rowOrientationsA >> (cx * kOrientationBits)) & (kOrientationSteps - 1);
+            const int to = orientationOfCell(b.orientation.data(), by * kMaskColumns + bx);
             sum += print * cosineByGap[(from - to) & (kOrientationSteps - 1)];
             counted += print;
-            const int ratio = kPeriodRatio[periodOfCell(a.period.data(), periodCellOf(cellA))]
-                                          [periodOfCell(b.period.data(), periodCellOf(cellB))];
+            const int periodA = static_cast<int>(rowPeriodsA >> (cx / 2 * 4)) & (kPeriodCodes - 1);
+            const int periodB = periodOfCell(b.period.data(), by / 2 * kPeriodColumns + bx / 2);
+            const int ratio = kPeriodRatio[periodA][periodB];
             ratioSum += print * ratio;
             ratioCells += print & static_cast<int>(ratio != 0);
         }
