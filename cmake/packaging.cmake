@@ -130,8 +130,7 @@ string(CONCAT CPACK_COMPONENT_STANDINS_DESCRIPTION
 set(CPACK_DEBIAN_LIBFPRINT_PACKAGE_NAME tervo-libfprint)
 set(CPACK_DEBIAN_LIBFPRINT_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 12), libfprint-2-2 (>= 1:1.94), libglib2.0-0 (>= 2.68), libjpeg62-turbo (>= 1:1.3.1)")
-# One capture library per board: the reader package replaces the virtual scanner.
-set(CPACK_DEBIAN_LIBFPRINT_PACKAGE_CONFLICTS tervo-standins)
+# No conflict with tervo-standins: each pair has a folder and a launcher of its own.
 set(CPACK_DEBIAN_LIBFPRINT_PACKAGE_RECOMMENDS tervo)
 string(CONCAT CPACK_COMPONENT_LIBFPRINT_DESCRIPTION
        "libID_FprCap.so on libfprint: tervo captures live fingers from the USB\n"

@@ -24,6 +24,12 @@ FeatureTemplate sampleTemplate(std::size_t count, unsigned seed = 3) {
         t.mask[i] = (rng() % 3) != 0;
         t.orientation[i] = t.mask[i] ? static_cast<std::uint8_t>(rng() % kOrientationSteps) : 0;
     }
+    // Every code, unknown (0) included, where a mask cell of the period cell holds print.
+    for (int cell = 0; cell < kMaskBits; ++cell) {
+        if (t.mask[static_cast<std::size_t>(cell)])
+            t.period[static_cast<std::size_t>(periodCellOf(cell))] =
+                static_cast<std::uint8_t>(periodCellOf(cell) % kPeriodCodes);
+    }
     for (std::size_t i = 0; i < count; ++i) {
         Minutia m;
         m.x = static_cast<int>(rng() % kWidth);
@@ -55,6 +61,7 @@ TEST(FeatureTemplate, RoundTripKeepsEveryField) {
     EXPECT_EQ(back.periodTenths, 92);
     EXPECT_EQ(back.mask, t.mask);
     EXPECT_EQ(back.orientation, t.orientation);
+    EXPECT_EQ(back.period, t.period);
     ASSERT_EQ(back.minutiae.size(), t.minutiae.size());
     for (std::size_t i = 0; i < t.minutiae.size(); ++i) {
         EXPECT_EQ(back.minutiae[i].x, t.minutiae[i].x);
@@ -110,7 +117,8 @@ TEST(FeatureTemplate, LayoutChecksHoldEvenWithAValidChecksum) {
         return !decodeTemplate(bytes, back);
     };
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 1; })) << "the layout before the orientation field";
-    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 3; })) << "a later version";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 2; })) << "the layout before the period grid";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[4] = 4; })) << "a later version";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[5] = 0x02; })) << "unknown flag";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[5] = 0x01; })) << "empty flag with minutiae";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[8] = 101; })) << "quality";
@@ -119,12 +127,21 @@ TEST(FeatureTemplate, LayoutChecksHoldEvenWithAValidChecksum) {
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[12] = 1; })) << "reserved header byte";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[63] = 1; })) << "reserved byte after the mask";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[300] = 1; })) << "byte after the minutiae";
-    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[505] = 1; })) << "byte after the orientation field";
+    EXPECT_TRUE(refusedAfter([](std::uint8_t* b) { b[506] = 1; })) << "byte after the period grid";
     EXPECT_TRUE(refusedAfter([&](std::uint8_t* b) {
         int outside = 0;  // the first cell outside the print
         while (((b[16 + outside / 8] >> (outside % 8)) & 1) != 0) ++outside;
-        b[320 + outside / 2] |= static_cast<std::uint8_t>(outside % 2 == 0 ? 0x01 : 0x10);
+        const int bit = outside % 16 * 3;  // 6 bytes a row, 3 bits a cell
+        b[320 + outside / 16 * 6 + bit / 8] |= static_cast<std::uint8_t>(1U << (bit % 8));
     })) << "an orientation outside the print";
+    EXPECT_TRUE(refusedAfter([&](std::uint8_t* b) {
+        // The first period cell (mask cells 0, 1, 16 and 17) loses its print but keeps a period.
+        b[16] &= 0xFC;
+        b[18] &= 0xFC;
+        b[320] &= 0xC0;
+        b[320 + 6] &= 0xC0;
+        b[458] = static_cast<std::uint8_t>((b[458] & 0xF0) | 7);
+    })) << "a period where no mask cell holds print";
     EXPECT_TRUE(refusedAfter([](std::uint8_t* b) {
         b[64 + 1] |= 0x80;
         b[64 + 2] |= 0x01;

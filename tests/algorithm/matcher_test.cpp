@@ -218,6 +218,24 @@ TEST(Matcher, RidgeFlowAgreementWeighsTheScore) {
     EXPECT_NEAR(half.raw / same.raw, 0.25F, 0.05F);
 }
 
+// Two fingers of one pattern differ in ridge spacing: a pair whose minutiae and flow fit but whose
+// ridges lie a quarter further apart scores lower. A period known on one side only is no evidence.
+TEST(Matcher, RidgePeriodAgreementWeighsTheScore) {
+    FeatureTemplate t = randomPrint(14);
+    FeatureTemplate moved = reimpress(t, 10.0F, 6.0F, 4.0F, 15);
+    t.period.fill(periodCode(8.0F));
+    moved.period.fill(periodCode(8.0F));
+    FeatureTemplate wider = moved, unknown = moved;
+    wider.period.fill(periodCode(10.0F));
+    unknown.period.fill(0);
+    const MatchDetail same = matchTemplates(t, moved), apart = matchTemplates(t, wider);
+    EXPECT_FLOAT_EQ(same.periodAgreement, 1.0F);
+    EXPECT_NEAR(apart.periodAgreement, 0.8F, 1e-3F);
+    EXPECT_EQ(apart.paired, same.paired);
+    EXPECT_NEAR(apart.raw / same.raw, std::pow(0.8F, static_cast<float>(kPeriodPower)), 1e-3F);
+    EXPECT_EQ(matchTemplates(t, unknown).raw, same.raw);
+}
+
 TEST(Matcher, UnrelatedPrintsStayBelowTheThreshold) {
     for (unsigned seed = 10; seed < 40; ++seed) {
         const MatchDetail d = matchTemplates(randomPrint(seed), randomPrint(seed + 100));

@@ -42,8 +42,10 @@ def main():
                                        "./usr/lib/tervo-libfprint/libID_Fpr.so",
                                        "./usr/lib/udev/rules.d/70-tervo-libfprint.rules",
                                        "./usr/bin/tervo-libfprint"}
-        fields["tervo-libfprint"] = ["Conflicts: tervo-standins", "libfprint-2-2 (>= 1:1.94)", "Recommends: tervo",
-                                     "tervo-libfprint."]
+        fields["tervo-libfprint"] = ["libfprint-2-2 (>= 1:1.94)", "Recommends: tervo", "tervo-libfprint."]
+        # The reader and the virtual scanner install side by side: no file in common, no conflict.
+        forbidden["tervo-libfprint"] = ["Conflicts:", "Breaks:", "Replaces:"]
+    owners = {}
     for name, files in expected.items():
         debs = glob.glob(os.path.join(out, f"{name}_*_{opts.arch}.deb"))
         if len(debs) != 1:
@@ -59,6 +61,10 @@ def main():
         for field in forbidden.get(name, []):
             if field in info:
                 problems.append(f"{name}: control has '{field}'")
+        for f in sorted(c for c in contents if not c.endswith("/")):
+            if f in owners:
+                problems.append(f"{f} is in both {owners[f]} and {name}")
+            owners[f] = name
         for f in sorted(files - contents):
             problems.append(f"{name}: lacks {f}")
         if name == "tervo" and any(c.endswith(".so") for c in contents):

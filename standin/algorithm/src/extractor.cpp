@@ -1,6 +1,7 @@
 #include "extractor.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "angles.h"
@@ -55,6 +56,30 @@ void fillOrientation(const RidgeFields& fields, FeatureTemplate& t) {
     }
 }
 
+// A period cell's code: the mean local ridge period of the print blocks in its mask cells that hold
+// print. The blocks' own periods, not the filters' wider medians: the period of one region is what
+// tells two fingers of one pattern apart (Wan & Zhou 2006).
+void fillPeriod(const RidgeFields& fields, FeatureTemplate& t) {
+    constexpr int kBlocksPerCell = kMaskCell / kBlockSize;
+    std::array<float, kPeriodCells> sum{};
+    std::array<int, kPeriodCells> blocks{};
+    for (int cell = 0; cell < kMaskBits; ++cell) {
+        if (!t.mask[cell]) continue;
+        const int cx = cell % kMaskColumns, cy = cell / kMaskColumns;
+        const std::size_t g = static_cast<std::size_t>(periodCellOf(cell));
+        for (int by = cy * kBlocksPerCell; by < (cy + 1) * kBlocksPerCell && by < kBlocksY; ++by) {
+            for (int bx = cx * kBlocksPerCell; bx < (cx + 1) * kBlocksPerCell; ++bx) {
+                const int b = fields.index(bx, by);
+                if (!fields.foreground[b]) continue;
+                sum[g] += fields.localPeriod[b];
+                ++blocks[g];
+            }
+        }
+    }
+    for (std::size_t g = 0; g < sum.size(); ++g)
+        t.period[g] = blocks[g] > 0 ? periodCode(sum[g] / static_cast<float>(blocks[g])) : 0;
+}
+
 }  // namespace
 
 FeatureTemplate extractFeatures(const Pixels& pixels, std::uint8_t scannerType, std::uint8_t fingerCode) {
@@ -70,6 +95,7 @@ FeatureTemplate extractFeatures(const Pixels& pixels, std::uint8_t scannerType, 
         std::clamp(std::lround(10.0 * periodSum / fields.foregroundBlocks), 0L, 255L));
     fillMask(fields, t);
     fillOrientation(fields, t);
+    fillPeriod(fields, t);
     std::vector<std::uint8_t> ridges = enhanceAndBinarise(pixels, fields);
     thin(ridges, kWidth, kHeight);
     t.minutiae = detectMinutiae(ridges, fields);

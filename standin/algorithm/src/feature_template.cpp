@@ -1,5 +1,6 @@
 #include "feature_template.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -12,7 +13,7 @@ namespace tervo::fpr {
 namespace {
 
 constexpr std::uint8_t kMagic[4] = {'T', 'V', 'F', 'T'};
-constexpr std::uint8_t kVersion = 2;
+constexpr std::uint8_t kVersion = 3;
 constexpr std::uint8_t kFlagEmpty = 0x01;
 constexpr std::size_t kMaskBytes = (kMaskBits + 7) / 8;
 constexpr std::size_t kChecksumOffset = kTemplateSize - 4;
@@ -21,10 +22,39 @@ static_assert(kTemplateMaskOffset + kMaskBytes <= kTemplateMinutiaeOffset, "mask
 static_assert(kTemplateMinutiaeOffset + kTemplateMinutiaSize * kMaxTemplateMinutiae <=
                   kTemplateOrientationOffset,
               "minutiae overflow");
-constexpr std::size_t kOrientationEnd = kTemplateOrientationOffset + kOrientationBytes;
-static_assert(kOrientationEnd <= kChecksumOffset, "template overflow");
+constexpr std::size_t kPeriodEnd = kTemplatePeriodOffset + kPeriodBytes;
+static_assert(kPeriodEnd <= kChecksumOffset, "template overflow");
+static_assert(kMaskColumns * kOrientationBits % 8 == 0, "a mask row's orientations fill whole bytes");
 
-// For each byte of mask bits, the 32-bit word whose nibble i is all ones where bit i is set.
+// For each byte of mask bits, the 24-bit word whose 3-bit group i is all ones where bit i is set.
+constexpr std::array<std::uint32_t, 256> kGroupsOfBits = [] {
+    std::array<std::uint32_t, 256> table{};
+    for (unsigned bits = 0; bits < 256; ++bits)
+        for (unsigned i = 0; i < 8; ++i)
+            if ((bits >> i) & 1U) table[bits] |= 0x7U << (kOrientationBits * i);
+    return table;
+}();
+
+std::uint64_t readLe48(const std::uint8_t* p) {
+    return static_cast<std::uint64_t>(readLe16(p + 4)) << 32 | readLe32(p);
+}
+
+void writeLe48(std::uint8_t* p, std::uint64_t v) {
+    writeLe32(p, static_cast<std::uint32_t>(v));
+    p[4] = static_cast<std::uint8_t>(v >> 32);
+    p[5] = static_cast<std::uint8_t>(v >> 40);
+}
+
+// Bit c of the result: some mask cell of period column c in the given mask rows holds print (the
+// pairs of bits ORed, then the even bits gathered).
+unsigned periodColumnsWithPrint(std::uint16_t rows) {
+    unsigned x = (rows | rows >> 1) & 0x5555U;
+    x = (x | x >> 1) & 0x3333U;
+    x = (x | x >> 2) & 0x0F0FU;
+    return (x | x >> 4) & 0x00FFU;
+}
+
+// For each byte of period-column bits, the 32-bit word whose nibble i is all ones where bit i is set.
 constexpr std::array<std::uint32_t, 256> kNibblesOfBits = [] {
     std::array<std::uint32_t, 256> table{};
     for (unsigned bits = 0; bits < 256; ++bits)
@@ -61,6 +91,12 @@ std::uint32_t packMinutia(const Minutia& m) {
 
 }  // namespace
 
+std::uint8_t periodCode(float pixels) {
+    // Range-checked as a float, so that no value beyond the long range is ever rounded.
+    const float code = std::clamp(2.0F * (pixels - 4.5F), 1.0F, static_cast<float>(kPeriodCodes - 1));
+    return static_cast<std::uint8_t>(std::lround(std::isnan(code) ? 1.0F : code));
+}
+
 void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
     std::memset(out, 0, kTemplateSize);
     std::memcpy(out, kMagic, 4);
@@ -73,12 +109,24 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
     out[9] = static_cast<std::uint8_t>(count);
     out[10] = t.periodTenths;
     if (!t.empty) {
-        for (int i = 0; i < kMaskBits; ++i) {
-            if (!t.mask[i]) continue;
-            out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
-            const unsigned step = t.orientation[i] % kOrientationSteps;
-            out[kTemplateOrientationOffset + i / 2] |=
-                static_cast<std::uint8_t>(step << (i % 2 == 0 ? 0 : 4));
+        std::array<bool, kPeriodCells> periodPrint{};
+        for (int row = 0; row < kMaskRows; ++row) {
+            std::uint64_t orientations = 0;
+            for (int c = 0; c < kMaskColumns; ++c) {
+                const int i = row * kMaskColumns + c;
+                if (!t.mask[i]) continue;
+                out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
+                orientations |= static_cast<std::uint64_t>(t.orientation[i] % kOrientationSteps)
+                                << (c * kOrientationBits);
+                periodPrint[static_cast<std::size_t>(periodCellOf(i))] = true;
+            }
+            writeLe48(out + kTemplateOrientationOffset + static_cast<std::size_t>(row) * kOrientationRowBytes,
+                      orientations);
+        }
+        for (int g = 0; g < kPeriodCells; ++g) {
+            if (periodPrint[static_cast<std::size_t>(g)])
+                out[kTemplatePeriodOffset + g / 2] |= static_cast<std::uint8_t>(
+                    (t.period[static_cast<std::size_t>(g)] % kPeriodCodes) << (g % 2 * 4));
         }
     }
     for (std::size_t i = 0; i < count; ++i)
@@ -101,19 +149,28 @@ bool checkTemplate(const std::uint8_t* in, PackedTemplate& out) {
     if (count > kMaxTemplateMinutiae || (out.empty && count != 0) || in[8] > 100) return false;
     const std::size_t used = kTemplateMinutiaeOffset + count * kTemplateMinutiaSize;
     if (!allZero(in + used, kTemplateOrientationOffset - used) ||
-        !allZero(in + kOrientationEnd, kChecksumOffset - kOrientationEnd))
+        !allZero(in + kPeriodEnd, kChecksumOffset - kPeriodEnd))
         return false;
     out.bytes = in;
     out.count = static_cast<int>(count);
-    // An orientation outside the print: one mask row at a time, its 16 cells' nibbles a 64-bit word.
-    static_assert(kMaskColumns == 16, "a mask row's orientations are one 64-bit word");
+    // An orientation outside the print: one mask row at a time, its 16 cells' 3-bit groups a 48-bit word.
+    static_assert(kMaskColumns == 16, "a mask row's orientations are one 48-bit word");
     for (int row = 0; row < kMaskRows; ++row) {
         const std::uint16_t print = out.maskRow(row);
         const std::uint64_t allowed =
-            static_cast<std::uint64_t>(kNibblesOfBits[print >> 8]) << 32 | kNibblesOfBits[print & 0xFF];
-        const std::uint8_t* cells = in + kTemplateOrientationOffset + static_cast<std::size_t>(row) * 8;
-        const std::uint64_t stored = static_cast<std::uint64_t>(readLe32(cells + 4)) << 32 | readLe32(cells);
+            static_cast<std::uint64_t>(kGroupsOfBits[print >> 8]) << 24 | kGroupsOfBits[print & 0xFF];
+        const std::uint64_t stored =
+            readLe48(in + kTemplateOrientationOffset + static_cast<std::size_t>(row) * kOrientationRowBytes);
         if ((stored & ~allowed) != 0) return false;
+    }
+    // A period where no mask cell holds print: one period row at a time, its 8 cells a 32-bit word.
+    static_assert(kPeriodColumns == 8, "a period row is one 32-bit word");
+    for (int row = 0; row < kPeriodRows; ++row) {
+        const int below = std::min(2 * row + 1, kMaskRows - 1);
+        const unsigned print =
+            periodColumnsWithPrint(static_cast<std::uint16_t>(out.maskRow(2 * row) | out.maskRow(below)));
+        const std::uint32_t stored = readLe32(out.periodBytes() + static_cast<std::size_t>(row) * 4);
+        if ((stored & ~kNibblesOfBits[print]) != 0) return false;
     }
     for (int i = 0; i < out.count; ++i) {
         if (packedY(out.minutia(i)) >= kHeight) return false;
@@ -133,6 +190,8 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out) {
         out.mask[i] = (in[kTemplateMaskOffset + i / 8] >> (i % 8)) & 1U;
         out.orientation[i] = packed.orientation(i);
     }
+    for (int g = 0; g < kPeriodCells; ++g)
+        out.period[static_cast<std::size_t>(g)] = periodOfCell(packed.periodBytes(), g);
     out.minutiae.resize(static_cast<std::size_t>(packed.count));
     for (int i = 0; i < packed.count; ++i) {
         const std::uint32_t w = packed.minutia(i);

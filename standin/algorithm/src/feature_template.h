@@ -2,7 +2,7 @@
 //
 //   offset size  field
 //        0    4  magic "TVFT"
-//        4    1  layout version (2; version 1 templates are refused as corrupt)
+//        4    1  layout version (3; templates of versions 1 and 2 are refused as corrupt)
 //        5    1  flags: bit 0 = empty template (made without an image); other bits 0
 //        6    1  finger code as given to the extractor
 //        7    1  scanner type as given to the extractor
@@ -17,9 +17,14 @@
 //                bits 0..7 x, bits 8..16 y, bits 17..24 direction (256 steps per turn),
 //                bit 25 type (1 = bifurcation), bits 26..31 reliability in 64 steps
 //        .    .  zero up to offset 320
-//      320  184  ridge orientation of each mask cell, 16 steps per half turn, 4 bits a cell: cell i in
-//                byte 320 + i / 2, the low nibble for even i; 0 in cells outside the mask
-//      504    4  zero
+//      320  138  ridge orientation of each mask cell, 8 steps per half turn, 3 bits a cell: mask row r in
+//                the 6 bytes from 320 + 6 r, read as a little-endian 48-bit word, cell c of the row in
+//                its bits 3c..3c+2; 0 in cells outside the mask
+//      458   48  ridge period of each 32x32-pixel cell (8 columns by 12 rows, row-major), 4 bits a cell:
+//                cell i in byte 458 + i / 2, the low nibble for even i; code q in 1..15 stands for
+//                4.5 + q / 2 pixels (5 to 12); 0 where the period is unknown, always so where none of
+//                the cell's mask cells holds print
+//      506    2  zero
 //      508    4  CRC-32 of bytes 0..507, little-endian
 #ifndef TERVO_FPR_FEATURE_TEMPLATE_H
 #define TERVO_FPR_FEATURE_TEMPLATE_H
@@ -44,8 +49,24 @@ constexpr std::size_t kTemplateMaskOffset = 16;
 constexpr std::size_t kTemplateMinutiaeOffset = 64;
 constexpr std::size_t kTemplateMinutiaSize = 4;
 constexpr std::size_t kTemplateOrientationOffset = 320;
-constexpr int kOrientationSteps = 16;                           // per half turn
-constexpr std::size_t kOrientationBytes = (kMaskBits + 1) / 2;  // two cells a byte
+constexpr int kOrientationSteps = 8;  // per half turn
+constexpr int kOrientationBits = 3;
+constexpr std::size_t kOrientationRowBytes = kMaskColumns * kOrientationBits / 8;
+constexpr std::size_t kOrientationBytes = kMaskRows * kOrientationRowBytes;
+// The ridge period on a coarser grid: it changes slowly over a print.
+constexpr int kPeriodCell = 32;
+constexpr int kPeriodColumns = kMaskColumns / 2;
+constexpr int kPeriodRows = (kMaskRows + 1) / 2;
+constexpr int kPeriodCells = kPeriodColumns * kPeriodRows;
+constexpr std::size_t kTemplatePeriodOffset = kTemplateOrientationOffset + kOrientationBytes;
+constexpr std::size_t kPeriodBytes = kPeriodCells / 2;  // two cells a byte
+constexpr int kPeriodCodes = 16;                        // code 0: unknown
+
+// The period code of a period in pixels, and back.
+std::uint8_t periodCode(float pixels);
+inline float periodOfCode(int code) {
+    return 4.5F + 0.5F * static_cast<float>(code);
+}
 
 struct FeatureTemplate {
     bool empty = false;
@@ -57,6 +78,9 @@ struct FeatureTemplate {
     std::array<std::uint8_t, kMaskBits> mask{};  // 1 where the cell holds print
     // Ridge orientation of each cell in kOrientationSteps per half turn; 0 outside the mask.
     std::array<std::uint8_t, kMaskBits> orientation{};
+    // Ridge period code of each 32x32-pixel cell (periodCode); 0 unknown, and where no mask cell of it
+    // holds print.
+    std::array<std::uint8_t, kPeriodCells> period{};
 
     bool maskAt(float x, float y) const {
         // Range-checked as floats, so that no coordinate beyond the int range is ever converted.
@@ -78,9 +102,23 @@ bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out);
 // positions, directions and types and the mask, and a search reads one template per comparison, so it
 // skips the unpacking into a FeatureTemplate (and its allocation). The readers are inline: a gallery
 // template's preparation calls them once per minutia and mask row.
-// Cell `cell` of an orientation field stored two cells a byte, the even cell in the low nibble.
+// Cell `cell` of an orientation field packed as the template stores it. It reads two bytes from the
+// cell's first bit on, so one readable byte must follow the field.
 inline std::uint8_t orientationOfCell(const std::uint8_t* packed, int cell) {
+    const int bit = cell % kMaskColumns * kOrientationBits;
+    const std::uint8_t* at =
+        packed + static_cast<std::size_t>(cell / kMaskColumns) * kOrientationRowBytes + bit / 8;
+    return static_cast<std::uint8_t>(((at[0] | at[1] << 8) >> (bit % 8)) & ((1 << kOrientationBits) - 1));
+}
+
+// Cell `cell` of a period grid stored two cells a byte, the even cell in the low nibble.
+inline std::uint8_t periodOfCell(const std::uint8_t* packed, int cell) {
     return static_cast<std::uint8_t>((packed[cell / 2] >> (cell % 2 * 4)) & 0x0F);
+}
+
+// The period cell holding mask cell `cell`.
+inline int periodCellOf(int cell) {
+    return cell / kMaskColumns / 2 * kPeriodColumns + cell % kMaskColumns / 2;
 }
 
 struct PackedTemplate {
@@ -100,6 +138,7 @@ struct PackedTemplate {
     // Two cells a byte, as stored.
     const std::uint8_t* orientationBytes() const { return bytes + kTemplateOrientationOffset; }
     std::uint8_t orientation(int cell) const { return orientationOfCell(orientationBytes(), cell); }
+    const std::uint8_t* periodBytes() const { return bytes + kTemplatePeriodOffset; }
 };
 bool checkTemplate(const std::uint8_t* in, PackedTemplate& out);
 

@@ -235,10 +235,17 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
         out.mask[r] = row;
     }
     out.orientation.fill(0);
+    out.period.fill(0);
     for (int i = 0; i < kMaskBits; ++i) {
-        if (t.mask[i])
-            out.orientation[i / 2] |=
-                static_cast<std::uint8_t>(t.orientation[i] % kOrientationSteps << (i % 2 * 4));
+        if (!t.mask[i]) continue;
+        const int bit = i % kMaskColumns * kOrientationBits;
+        const std::size_t at = static_cast<std::size_t>(i / kMaskColumns) * kOrientationRowBytes + bit / 8;
+        const unsigned shifted = static_cast<unsigned>(t.orientation[i] % kOrientationSteps) << (bit % 8);
+        out.orientation[at] |= static_cast<std::uint8_t>(shifted);
+        out.orientation[at + 1] |= static_cast<std::uint8_t>(shifted >> 8);
+        const int g = periodCellOf(i);
+        out.period[static_cast<std::size_t>(g / 2)] |=
+            static_cast<std::uint8_t>(t.period[static_cast<std::size_t>(g)] % kPeriodCodes << (g % 2 * 4));
     }
     for (int i = 0; i < out.count; ++i) {
         const Minutia& m = t.minutiae[i];
@@ -259,6 +266,8 @@ void prepareFirstPlace(const PackedTemplate& t, PreparedTemplate& out) {
     std::fill(out.descriptor.begin(), out.descriptor.begin() + out.count, Descriptor{});
     for (int r = 0; r < kMaskRows; ++r) out.mask[r] = t.maskRow(r);
     std::memcpy(out.orientation.data(), t.orientationBytes(), kOrientationBytes);
+    out.orientation[kOrientationBytes] = 0;
+    std::memcpy(out.period.data(), t.periodBytes(), kPeriodBytes);
     for (int i = 0; i < out.count; ++i) {
         const std::uint32_t w = t.minutia(i);
         out.x[i] = static_cast<std::int16_t>(packedX(w));
@@ -289,8 +298,9 @@ int compareContent(const PreparedTemplate& a, const PreparedTemplate& b) {
         const unsigned differ = static_cast<unsigned>(a.mask[r] ^ b.mask[r]);
         if (differ != 0) return (a.mask[r] & differ & (0U - differ)) != 0 ? 1 : -1;
     }
-    const int orientations = std::memcmp(a.orientation.data(), b.orientation.data(), kOrientationBytes);
-    return orientations < 0 ? -1 : orientations > 0 ? 1 : 0;
+    int order = std::memcmp(a.orientation.data(), b.orientation.data(), kOrientationBytes);
+    if (order == 0) order = std::memcmp(a.period.data(), b.period.data(), kPeriodBytes);
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
 }  // namespace tervo::fpr

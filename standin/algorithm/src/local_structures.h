@@ -68,8 +68,11 @@ struct PreparedTemplate {
     std::array<std::uint64_t, kRowBands> nearRow{};
     std::array<std::uint64_t, kColumnBands> nearColumn{};
     std::array<std::uint16_t, kMaskRows> mask{};  // bit c of row r: the cell holds print
-    // Per cell, kOrientationSteps per half turn, packed as the template stores it (orientationOfCell).
-    std::array<std::uint8_t, kOrientationBytes> orientation{};
+    // Per cell, kOrientationSteps per half turn, packed as the template stores it (orientationOfCell),
+    // and one byte more, which that reader may read.
+    std::array<std::uint8_t, kOrientationBytes + 1> orientation{};
+    // Per period cell, the period code, packed as the template stores it (periodOfCell).
+    std::array<std::uint8_t, kPeriodBytes> period{};
 
     // Candidates near a point anywhere, inside the image or not (see bandOf).
     std::uint64_t nearbyAt(float px, float py) const {

@@ -389,11 +389,31 @@ void overlaps(const PreparedTemplate& a, const PreparedTemplate& b, const Alignm
     overlapB = countInForeground(a, x, y, b.count);
 }
 
-// How well the two ridge orientation fields agree over the overlap under the alignment: the mean over
-// the sampled cells of a whose centre lands in b's print of the cosine of twice the orientation
-// difference (1 parallel, -1 crossing at right angles), and the number of those cells.
-void orientationAgreement(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t,
-                          float& agreement, int& cells) {
+// The shorter of two periods over the longer, by code, in fixed point; 0 where either is unknown.
+constexpr int kRatioUnit = 1 << 12;
+constexpr std::array<std::array<int, kPeriodCodes>, kPeriodCodes> kPeriodRatio = [] {
+    std::array<std::array<int, kPeriodCodes>, kPeriodCodes> table{};
+    for (int p = 1; p < kPeriodCodes; ++p) {
+        for (int q = 1; q < kPeriodCodes; ++q) {
+            // Periods 4.5 + code / 2: the ratio of (9 + code)s.
+            const int shorter = 9 + std::min(p, q), longer = 9 + std::max(p, q);
+            table[p][q] = (kRatioUnit * shorter + longer / 2) / longer;
+        }
+    }
+    return table;
+}();
+
+struct FieldAgreement {
+    float orientation = 0.0F;  // mean cosine of twice the orientation difference, -1..1
+    int cells = 0;             // sampled cells of a whose centre lands in b's print
+    float period = 1.0F;       // mean ratio of the shorter ridge period to the longer, 0..1
+};
+
+// How well the two prints' ridge fields agree over the overlap under the alignment, over every other
+// cell of every other row of a whose centre lands in b's print: the orientation as the cosine of twice
+// the difference (1 parallel, -1 crossing at right angles), and the ridge period as the ratio of the
+// shorter to the longer, over the cells where both periods are known (1 where none is).
+FieldAgreement fieldAgreement(const PreparedTemplate& a, const PreparedTemplate& b, const Alignment& t) {
     // The doubled difference is twice the rotation plus a whole number of orientation steps, so the
     // cosines are looked up by step gap, in fixed point, from a table made once per call. The cell loop
     // has no branch on the data: a cell outside b's print counts zero.
@@ -406,12 +426,19 @@ void orientationAgreement(const PreparedTemplate& a, const PreparedTemplate& b, 
     }
     const float stepX = t.c * kMaskCell, stepY = t.s * kMaskCell;
     constexpr float kRight = kMaskColumns * kMaskCell, kBottom = kMaskRows * kMaskCell;
-    int sum = 0, counted = 0;
+    int sum = 0, counted = 0, ratioSum = 0, ratioCells = 0;
     // Every other cell of every other row: the field is smooth over neighbouring cells, and a quarter
     // of them measured the same agreement (FVC error rates within their noise) at a quarter of the cost.
     for (int cy = 0; cy < kMaskRows; cy += 2) {
         float rowX = 0, rowY = 0;
         t.apply(kMaskCell / 2, static_cast<float>(cy * kMaskCell + kMaskCell / 2), rowX, rowY);
+        // a's orientations and periods of this row, each row read once as a word.
+        const std::uint8_t* orientationsA =
+            a.orientation.data() + static_cast<std::size_t>(cy) * kOrientationRowBytes;
+        const std::uint64_t rowOrientationsA =
+            static_cast<std::uint64_t>(readLe16(orientationsA + 4)) << 32 | readLe32(orientationsA);
+        const std::uint32_t rowPeriodsA =
+            readLe32(a.period.data() + static_cast<std::size_t>(cy / 2) * (kPeriodColumns / 2));
         for (std::uint32_t row = a.mask[cy] & 0x5555U; row != 0; row &= row - 1) {
             const int cx = __builtin_ctz(row);
             const float x = rowX + static_cast<float>(cx) * stepX, y = rowY + static_cast<float>(cx) * stepY;
@@ -419,16 +446,25 @@ void orientationAgreement(const PreparedTemplate& a, const PreparedTemplate& b, 
             const int bx = static_cast<int>(std::clamp(x, 0.0F, kRight - 1.0F)) / kMaskCell;
             const int by = static_cast<int>(std::clamp(y, 0.0F, kBottom - 1.0F)) / kMaskCell;
             const int print = inside & static_cast<int>((b.mask[by] >> bx) & 1U);
-            const int from = orientationOfCell(a.orientation.data(), cy * kMaskColumns + cx);
+            const int from =
+                static_cast<int>(rowOrientationsA >> (cx * kOrientationBits)) & (kOrientationSteps - 1);
             const int to = orientationOfCell(b.orientation.data(), by * kMaskColumns + bx);
             sum += print * cosineByGap[(from - to) & (kOrientationSteps - 1)];
             counted += print;
+            const int periodA = static_cast<int>(rowPeriodsA >> (cx / 2 * 4)) & (kPeriodCodes - 1);
+            const int periodB = periodOfCell(b.period.data(), by / 2 * kPeriodColumns + bx / 2);
+            const int ratio = kPeriodRatio[periodA][periodB];
+            ratioSum += print * ratio;
+            ratioCells += print & static_cast<int>(ratio != 0);
         }
     }
-    cells = counted;
-    agreement = counted > 0
-                    ? static_cast<float>(sum) / (Trigonometry::kFixedUnit * static_cast<float>(counted))
-                    : 0.0F;
+    FieldAgreement out;
+    out.cells = counted;
+    if (counted > 0)
+        out.orientation = static_cast<float>(sum) / (Trigonometry::kFixedUnit * static_cast<float>(counted));
+    if (ratioCells > 0)
+        out.period = static_cast<float>(ratioSum) / (kRatioUnit * static_cast<float>(ratioCells));
+    return out;
 }
 
 // The mean squared cosine of the orientation difference, 0..1: the share of the overlap whose ridges
@@ -442,6 +478,13 @@ float parallelShare(float agreement) {
 float flowFactor(float agreement) {
     const float share = parallelShare(agreement);
     return share * share;
+}
+
+// The ridge period's factor: the mean period ratio to the kPeriodPower.
+float periodFactor(float ratio) {
+    float factor = 1.0F;
+    for (int k = 0; k < kPeriodPower; ++k) factor *= ratio;
+    return factor;
 }
 
 struct Consolidation {
@@ -648,8 +691,11 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
         detail.raw = scoreOf(winner.pairing.weight, detail.paired, detail.overlapA, detail.overlapB);
     }
     if (detail.raw > 0.0F) {
-        orientationAgreement(a, b, winner.alignment, detail.orientationAgreement, detail.orientationCells);
-        detail.raw *= flowFactor(detail.orientationAgreement);
+        const FieldAgreement fields = fieldAgreement(a, b, winner.alignment);
+        detail.orientationAgreement = fields.orientation;
+        detail.orientationCells = fields.cells;
+        detail.periodAgreement = fields.period;
+        detail.raw *= flowFactor(fields.orientation) * periodFactor(fields.period);
     }
     for (int k = 0; withSupport && k < winner.pairing.paired && detail.raw > 0.0F; ++k)
         detail.support += descriptorSimilarity(a, winner.pairing.first[k], b, winner.pairing.second[k]);

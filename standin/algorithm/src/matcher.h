@@ -24,6 +24,7 @@ struct MatchDetail {
     float support = 0.0F;               // descriptor similarity summed over the paired minutiae
     float orientationAgreement = 0.0F;  // -1..1 over the overlap under the best alignment
     int orientationCells = 0;           // sampled mask cells of the first print in that overlap
+    float periodAgreement = 0.0F;       // 0..1, mean shorter-to-longer ridge period ratio there
     float weight = 0.0F;                // the pairs' summed weights in the best alignment
     int votes = 0;                      // candidates agreeing with the best-supported one
 };

@@ -135,11 +135,11 @@ SetResult evaluate(const std::string& folder, bool withCompression, int shift, s
         (p.genuine ? r.genuine : r.impostor).push_back(d.similarity);
         if (!p.genuine) r.rawImpostor.push_back(d.raw);
         if (dump != nullptr) {
-            std::fprintf(dump, "%s %d %d %d %d %.3f %.5f %zu %zu %s %s %.4f %d %.4f %d\n", r.name.c_str(),
-                         p.genuine ? 1 : 0, d.paired, d.overlapA, d.overlapB, d.support, d.raw,
-                         templates[p.first].minutiae.size(), templates[p.second].minutiae.size(),
+            std::fprintf(dump, "%s %d %d %d %d %.3f %.5f %zu %zu %s %s %.4f %d %.4f %d %.4f\n",
+                         r.name.c_str(), p.genuine ? 1 : 0, d.paired, d.overlapA, d.overlapB, d.support,
+                         d.raw, templates[p.first].minutiae.size(), templates[p.second].minutiae.size(),
                          set[p.first].path.c_str(), set[p.second].path.c_str(), d.orientationAgreement,
-                         d.orientationCells, d.weight, d.votes);
+                         d.orientationCells, d.weight, d.votes, d.periodAgreement);
         }
     }
     r.comparisonsPerSecond = pairs.size() / std::max(1e-9, seconds(start, Clock::now()));
