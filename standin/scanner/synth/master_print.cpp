@@ -90,7 +90,11 @@ MasterPrint generateMasterPrint(const FingerIdentity& identity) {
     const FingerFields fields =
         describeFinger(orientation, periodVariation, master.meanRidgePeriod, master.padDepth);
     RidgeGrowthPlan plan;
-    plan.seedCount = random.uniformInt(30, 50);
+    // Ridges start from many scattered places and fuse as they spread; where
+    // two fronts meet out of phase they leave an ending or a bifurcation of
+    // either polarity. The number is set so that, with the forced endings of
+    // the plain zero-pole flow gone, prints carry as many minutiae as real ones.
+    plan.seedCount = random.uniformInt(150, 250);
     master.ridges = upsampleTwice(growRidges(fields.kernelIndex, fields.region, plan, random));
     paintSkinMarks(random, master.ridges, master.centreX, master.centreY);
     master.skinTexture = drawSkinTexture(random, MasterPrint::kWidth, MasterPrint::kHeight);

@@ -28,12 +28,56 @@ SingularPoint makePoint(RandomStream& random, double x, double y) {
     return point;
 }
 
+// Wraps an angle into [-pi, pi).
+double wrapped(double angle) {
+    while (angle >= kPi) angle -= 2.0 * kPi;
+    while (angle < -kPi) angle += 2.0 * kPi;
+    return angle;
+}
+
+// The angular response that keeps a core's ridges evenly spaced: concentric
+// arcs over the half turned towards its head, parallel legs over the other
+// half. As a correction to alpha it is a triangle wave of +-pi/2.
+double arcsShape(const SingularPoint& core, double alpha) {
+    return std::fabs(wrapped(alpha - core.axis + 0.5 * kPi)) - 0.5 * kPi;
+}
+
+// The angular response that keeps a delta's three ridge systems straight:
+// the response holds still over the middle of each arm (kTurnShare of each
+// third is left for the turn between two systems), so a loop's leg running
+// along the arm up to its core is not bent apart by the delta.
+double flatsShape(const SingularPoint& delta, double alpha) {
+    constexpr double kThird = 2.0 * kPi / 3.0;
+    constexpr double kTurnShare = 0.3;
+    double u = alpha - delta.axis - 0.5 * kThird;
+    while (u >= 0.5 * kThird) u -= kThird;
+    while (u < -0.5 * kThird) u += kThird;
+    return 0.5 * kThird * std::clamp(u / (kTurnShare * 0.5 * kThird), -1.0, 1.0) - u;
+}
+
 // Angle of (x, y) as seen from the point, in mathematical orientation (y up), bent.
-double bentAngle(const SingularPoint& point, double x, double y) {
+double bentAngle(const SingularPoint& point, bool isCore, double x, double y) {
     const double alpha = exact::atan2(point.y - y, x - point.x);
     double sine, cosine;
     exact::sinCos(2.0 * alpha, sine, cosine);
-    return alpha + point.bend * sine + point.squeeze * (2.0 * sine * cosine);
+    const double bend = point.bend * sine + point.squeeze * (2.0 * sine * cosine);
+    if (point.evenness == 0.0) return alpha + bend;
+    // Both corrections keep the response monotonic, and so does any blend of
+    // them with what remains of the bend.
+    const double even = isCore ? arcsShape(point, alpha) : flatsShape(point, alpha);
+    return alpha + (1.0 - point.evenness) * bend + point.evenness * even;
+}
+
+// Sum of the angles at which the other singular points see `point`, with the
+// zero-pole model's signs: near the point, the flow is half of this plus its own term.
+double background(const std::vector<SingularPoint>& cores, const std::vector<SingularPoint>& deltas,
+                  const SingularPoint& point) {
+    double sum = 0.0;
+    for (const SingularPoint& core : cores)
+        if (&core != &point) sum += exact::atan2(core.y - point.y, point.x - core.x);
+    for (const SingularPoint& delta : deltas)
+        if (&delta != &point) sum -= exact::atan2(delta.y - point.y, point.x - delta.x);
+    return sum;
 }
 
 }  // namespace
@@ -61,6 +105,7 @@ OrientationModel::OrientationModel(RandomStream& random, double centreX, double 
     tipX_ = centreX;
     tipY_ = centreY;
     placeSingularPoints(random, centreX, centreY);
+    evenOutSpacing(random);
     highestSingularY_ = cores_.empty() ? archCentreY_ : cores_.front().y;
     for (const SingularPoint& core : cores_) highestSingularY_ = std::min(highestSingularY_, core.y);
 }
@@ -112,6 +157,32 @@ void OrientationModel::placeSingularPoints(RandomStream& random, double centreX,
     }
 }
 
+void OrientationModel::evenOutSpacing(RandomStream& random) {
+    // With the plain zero-pole response the flow between a core and its delta
+    // diverges the same way on every loop, so ridges grown at a constant
+    // period must end there, all pointing the same way, and two loops of one
+    // class share minutiae. Real ridges keep a nearly even spacing round the
+    // core and along the delta's arms. How far each finger goes is drawn, so
+    // that loops do not all take one shape.
+    const double coreEvenness = random.uniform(0.5, 1.0);
+    const double deltaEvenness = random.uniform(0.5, 1.0);
+    // A whorl's two cores spiral round each other; arcs round each would
+    // make whorls alike, so only their deltas are evened out.
+    if (pattern_ != PatternClass::Whorl) {
+        for (SingularPoint& core : cores_) {
+            core.evenness = coreEvenness;
+            // The head turns away from where the other points' flow comes from.
+            core.axis = -background(cores_, deltas_, core);
+        }
+    }
+    for (SingularPoint& delta : deltas_) {
+        delta.evenness = deltaEvenness;
+        // The plain response has the arms, where ridges run straight at the
+        // delta, at a third of the background and 120 degrees apart.
+        delta.axis = background(cores_, deltas_, delta) / 3.0;
+    }
+}
+
 void OrientationModel::addDelta(RandomStream& random, double x, double coreY, double lowestDrop,
                                 double highestDrop) {
     // One draw per statement: the order in which a call's arguments are
@@ -122,8 +193,8 @@ void OrientationModel::addDelta(RandomStream& random, double x, double coreY, do
 
 double OrientationModel::zeroPoleAngle(double x, double y) const {
     double sum = 0.0;
-    for (const SingularPoint& core : cores_) sum += bentAngle(core, x, y);
-    for (const SingularPoint& delta : deltas_) sum -= bentAngle(delta, x, y);
+    for (const SingularPoint& core : cores_) sum += bentAngle(core, true, x, y);
+    for (const SingularPoint& delta : deltas_) sum -= bentAngle(delta, false, x, y);
     // Half the sum in mathematical orientation; image rows grow downwards.
     return -0.5 * sum;
 }

@@ -3,8 +3,10 @@
 // Loops, whorls and tented arches follow the zero-pole model of Sherlock and
 // Monro (1993): the orientation is half the sum of the angles seen from each
 // core minus those seen from each delta. Each singular point's angular
-// response is bent by a small monotonic correction in the spirit of Vizcaya
-// and Gerhardt (1996), so that loops are not perfectly symmetric, and a smooth
+// response is bent by a monotonic correction in the spirit of Vizcaya and
+// Gerhardt (1996): a small one so that loops are not perfectly symmetric, and
+// a larger one that keeps ridges evenly spaced round cores and along the
+// deltas' arms, where the plain model would force ridge endings. A smooth
 // random wobble varies the flow away from the singular points. Plain arches
 // have no singular points and use an explicit hump-shaped flow. Well above
 // the singular points, ridges lean towards the fingertip's outline, as they do
@@ -29,6 +31,11 @@ struct SingularPoint {
     // Coefficients b, c of the angular correction alpha + b sin(2 alpha) + c sin(4 alpha).
     double bend = 0.0;
     double squeeze = 0.0;
+    // Share (0 to 1) of the response replaced by the one that keeps the ridges
+    // evenly spaced (arcs round a core, straight systems round a delta), and
+    // the direction it is laid out along: a core's head, a delta's first arm.
+    double evenness = 0.0;
+    double axis = 0.0;
 };
 
 class OrientationModel {
@@ -47,6 +54,7 @@ class OrientationModel {
   private:
     static PatternClass drawPattern(RandomStream& random);
     void placeSingularPoints(RandomStream& random, double centreX, double centreY);
+    void evenOutSpacing(RandomStream& random);
     // A delta at x, lowestDrop to highestDrop pixels below the core.
     void addDelta(RandomStream& random, double x, double coreY, double lowestDrop, double highestDrop);
     double zeroPoleAngle(double x, double y) const;
