@@ -32,7 +32,7 @@ constexpr float kShrinkage = 15.0F;    // minutiae; keeps a few pairs in a tiny 
 constexpr float kVoteWeight = 0.08F;   // of the score per vote; genuine pairs gather votes, impostors scatter
 constexpr int kPeriodPower = 3;        // of the mean period ratio; chosen on DB1+DB3, confirmed on DB2+DB4
 constexpr int kMaxVotes = 6;           // votes; caps what crowded chance agreement can add
-constexpr float kThreshold = 0.0419F;  // raw score mapped to 0.6; 3 % above impostors at FMR 1e-4
+constexpr float kThreshold = 0.0367F;  // raw score mapped to 0.6; 3 % above impostors at FMR 1e-4
 constexpr float kFullMatch = 0.50F;    // raw score mapped to 1; a 25-minutia template against itself
 
 // Minutiae.
