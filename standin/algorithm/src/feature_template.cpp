@@ -35,16 +35,6 @@ constexpr std::array<std::uint32_t, 256> kGroupsOfBits = [] {
     return table;
 }();
 
-std::uint64_t readLe48(const std::uint8_t* p) {
-    return static_cast<std::uint64_t>(readLe16(p + 4)) << 32 | readLe32(p);
-}
-
-void writeLe48(std::uint8_t* p, std::uint64_t v) {
-    writeLe32(p, static_cast<std::uint32_t>(v));
-    p[4] = static_cast<std::uint8_t>(v >> 32);
-    p[5] = static_cast<std::uint8_t>(v >> 40);
-}
-
 // Bit c of the result: some mask cell of period column c in the given mask rows holds print (the
 // pairs of bits ORed, then the even bits gathered).
 unsigned periodColumnsWithPrint(std::uint16_t rows) {
@@ -97,6 +87,27 @@ std::uint8_t periodCode(float pixels) {
     return static_cast<std::uint8_t>(std::lround(std::isnan(code) ? 1.0F : code));
 }
 
+void packRidgeFields(const FeatureTemplate& t, std::uint8_t* orientation, std::uint8_t* period) {
+    std::array<bool, kPeriodCells> periodPrint{};
+    for (int row = 0; row < kMaskRows; ++row) {
+        std::uint64_t orientations = 0;
+        for (int c = 0; c < kMaskColumns; ++c) {
+            const int i = row * kMaskColumns + c;
+            if (!t.mask[i]) continue;
+            orientations |= static_cast<std::uint64_t>(t.orientation[i] % kOrientationSteps)
+                            << (c * kOrientationBits);
+            periodPrint[static_cast<std::size_t>(periodCellOf(i))] = true;
+        }
+        writeLe48(orientation + static_cast<std::size_t>(row) * kOrientationRowBytes, orientations);
+    }
+    std::memset(period, 0, kPeriodBytes);
+    for (int g = 0; g < kPeriodCells; ++g) {
+        if (periodPrint[static_cast<std::size_t>(g)])
+            period[g / 2] |= static_cast<std::uint8_t>((t.period[static_cast<std::size_t>(g)] % kPeriodCodes)
+                                                       << (g % 2 * 4));
+    }
+}
+
 void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
     std::memset(out, 0, kTemplateSize);
     std::memcpy(out, kMagic, 4);
@@ -109,25 +120,9 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out) {
     out[9] = static_cast<std::uint8_t>(count);
     out[10] = t.periodTenths;
     if (!t.empty) {
-        std::array<bool, kPeriodCells> periodPrint{};
-        for (int row = 0; row < kMaskRows; ++row) {
-            std::uint64_t orientations = 0;
-            for (int c = 0; c < kMaskColumns; ++c) {
-                const int i = row * kMaskColumns + c;
-                if (!t.mask[i]) continue;
-                out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
-                orientations |= static_cast<std::uint64_t>(t.orientation[i] % kOrientationSteps)
-                                << (c * kOrientationBits);
-                periodPrint[static_cast<std::size_t>(periodCellOf(i))] = true;
-            }
-            writeLe48(out + kTemplateOrientationOffset + static_cast<std::size_t>(row) * kOrientationRowBytes,
-                      orientations);
-        }
-        for (int g = 0; g < kPeriodCells; ++g) {
-            if (periodPrint[static_cast<std::size_t>(g)])
-                out[kTemplatePeriodOffset + g / 2] |= static_cast<std::uint8_t>(
-                    (t.period[static_cast<std::size_t>(g)] % kPeriodCodes) << (g % 2 * 4));
-        }
+        for (int i = 0; i < kMaskBits; ++i)
+            if (t.mask[i]) out[kTemplateMaskOffset + i / 8] |= static_cast<std::uint8_t>(1U << (i % 8));
+        packRidgeFields(t, out + kTemplateOrientationOffset, out + kTemplatePeriodOffset);
     }
     for (std::size_t i = 0; i < count; ++i)
         writeLe32(out + kTemplateMinutiaeOffset + i * kTemplateMinutiaSize, packMinutia(t.minutiae[i]));

@@ -97,6 +97,10 @@ void encodeTemplate(const FeatureTemplate& t, std::uint8_t* out);
 // Reads exactly kTemplateSize bytes. Returns false for a wrong magic, version or checksum, or any field
 // out of its range; then out is unspecified.
 bool decodeTemplate(const std::uint8_t* in, FeatureTemplate& out);
+// The orientation field (kOrientationBytes) and period grid (kPeriodBytes) of `t`, packed as the
+// template stores them: orientations of mask cells only, periods of cells some mask cell of which
+// holds print.
+void packRidgeFields(const FeatureTemplate& t, std::uint8_t* orientation, std::uint8_t* period);
 
 // A template checked like decodeTemplate but read in place: matching needs only the minutiae's
 // positions, directions and types and the mask, and a search reads one template per comparison, so it

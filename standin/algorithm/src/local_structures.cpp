@@ -234,19 +234,8 @@ void prepareTemplate(const FeatureTemplate& t, PreparedTemplate& out) {
             row |= static_cast<std::uint16_t>((t.mask[r * kMaskColumns + c] != 0) << c);
         out.mask[r] = row;
     }
-    out.orientation.fill(0);
-    out.period.fill(0);
-    for (int i = 0; i < kMaskBits; ++i) {
-        if (!t.mask[i]) continue;
-        const int bit = i % kMaskColumns * kOrientationBits;
-        const std::size_t at = static_cast<std::size_t>(i / kMaskColumns) * kOrientationRowBytes + bit / 8;
-        const unsigned shifted = static_cast<unsigned>(t.orientation[i] % kOrientationSteps) << (bit % 8);
-        out.orientation[at] |= static_cast<std::uint8_t>(shifted);
-        out.orientation[at + 1] |= static_cast<std::uint8_t>(shifted >> 8);
-        const int g = periodCellOf(i);
-        out.period[static_cast<std::size_t>(g / 2)] |=
-            static_cast<std::uint8_t>(t.period[static_cast<std::size_t>(g)] % kPeriodCodes << (g % 2 * 4));
-    }
+    packRidgeFields(t, out.orientation.data(), out.period.data());
+    out.orientation[kOrientationBytes] = 0;
     for (int i = 0; i < out.count; ++i) {
         const Minutia& m = t.minutiae[i];
         out.x[i] = static_cast<std::int16_t>(std::clamp(m.x, 0, kWidth - 1));

@@ -435,8 +435,7 @@ FieldAgreement fieldAgreement(const PreparedTemplate& a, const PreparedTemplate&
         // a's orientations and periods of this row, each row read once as a word.
         const std::uint8_t* orientationsA =
             a.orientation.data() + static_cast<std::size_t>(cy) * kOrientationRowBytes;
-        const std::uint64_t rowOrientationsA =
-            static_cast<std::uint64_t>(readLe16(orientationsA + 4)) << 32 | readLe32(orientationsA);
+        const std::uint64_t rowOrientationsA = readLe48(orientationsA);
         const std::uint32_t rowPeriodsA =
             readLe32(a.period.data() + static_cast<std::size_t>(cy / 2) * (kPeriodColumns / 2));
         for (std::uint32_t row = a.mask[cy] & 0x5555U; row != 0; row &= row - 1) {
