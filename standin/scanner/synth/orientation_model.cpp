@@ -28,10 +28,10 @@ SingularPoint makePoint(RandomStream& random, double x, double y) {
     return point;
 }
 
-// Wraps an angle into [-pi, pi).
-double wrapped(double angle) {
-    while (angle >= kPi) angle -= 2.0 * kPi;
-    while (angle < -kPi) angle += 2.0 * kPi;
+// Wraps an angle into [-period / 2, period / 2).
+double wrapped(double angle, double period) {
+    while (angle >= 0.5 * period) angle -= period;
+    while (angle < -0.5 * period) angle += period;
     return angle;
 }
 
@@ -39,7 +39,7 @@ double wrapped(double angle) {
 // arcs over the half turned towards its head, parallel legs over the other
 // half. As a correction to alpha it is a triangle wave of +-pi/2.
 double arcsShape(const SingularPoint& core, double alpha) {
-    return std::fabs(wrapped(alpha - core.axis + 0.5 * kPi)) - 0.5 * kPi;
+    return std::fabs(wrapped(alpha - core.axis + 0.5 * kPi, 2.0 * kPi)) - 0.5 * kPi;
 }
 
 // The angular response that keeps a delta's three ridge systems straight:
@@ -49,9 +49,7 @@ double arcsShape(const SingularPoint& core, double alpha) {
 double flatsShape(const SingularPoint& delta, double alpha) {
     constexpr double kThird = 2.0 * kPi / 3.0;
     constexpr double kTurnShare = 0.3;
-    double u = alpha - delta.axis - 0.5 * kThird;
-    while (u >= 0.5 * kThird) u -= kThird;
-    while (u < -0.5 * kThird) u += kThird;
+    const double u = wrapped(alpha - delta.axis - 0.5 * kThird, kThird);
     return 0.5 * kThird * std::clamp(u / (kTurnShare * 0.5 * kThird), -1.0, 1.0) - u;
 }
 
