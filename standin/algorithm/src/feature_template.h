@@ -139,7 +139,7 @@ struct PackedTemplate {
         static_assert(kMaskColumns == 16, "a mask row is two bytes");
         return readLe16(bytes + kTemplateMaskOffset + static_cast<std::size_t>(row) * 2);
     }
-    // Two cells a byte, as stored.
+    // Three bits a cell, a mask row in six bytes, as stored (orientationOfCell).
     const std::uint8_t* orientationBytes() const { return bytes + kTemplateOrientationOffset; }
     std::uint8_t orientation(int cell) const { return orientationOfCell(orientationBytes(), cell); }
     const std::uint8_t* periodBytes() const { return bytes + kTemplatePeriodOffset; }
