@@ -10,6 +10,7 @@
 #include "angles.h"
 #include "foreground_count.h"
 #include "lanes.h"
+#include "matcher_placement.h"
 #include "parameters.h"
 
 namespace tervo::fpr {
@@ -492,13 +493,12 @@ struct Consolidation {
     Alignment alignment;
 };
 
-// Aligns on the anchor pair, pairs, re-fits on everything paired so one noisy anchor does not decide
-// the alignment, and scores. The foreground overlap is only measured when the pairing could beat
-// the best score so far even if every minutia in play were paired.
-void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt, int ia,
-                 int ib, float bestRaw, Consolidation& out) {
-    Alignment t = anchorAlignment(a, ia, b, ib);
-    out.pairing = pairUnder(a, b, bAt, t, b.x[ib], b.y[ib]);
+// Pairs under the alignment (its tolerance growing from the anchor point), re-fits on everything
+// paired so one noisy anchor does not decide the alignment, and scores. The foreground overlap is only
+// measured when the pairing could beat the best score so far even if every minutia in play were paired.
+void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt, Alignment t,
+                 float anchorX, float anchorY, float bestRaw, Consolidation& out) {
+    out.pairing = pairUnder(a, b, bAt, t, anchorX, anchorY);
     Pairing& p = out.pairing;
     if (p.paired >= kRefitMinPaired) {
         const Alignment refined = refit(a, b, p);
@@ -517,6 +517,24 @@ void consolidate(const PreparedTemplate& a, const PreparedTemplate& b, const Flo
     overlaps(a, b, t, p, bestRaw, out.detail.overlapA, out.detail.overlapB);
     if (out.detail.overlapB < 0) return;
     out.detail.raw = scoreOf(p.weight, p.paired, out.detail.overlapA, out.detail.overlapB);
+}
+
+// The second path, for a pair whose descriptor anchors found no alignment that kFewPaired minutiae
+// share: the placement of the orientation fields, paired like an anchor's alignment, where the ridge
+// flow there agrees as a genuine overlap does. Kept in `winner` when it scores higher.
+void consolidateByFields(const PreparedTemplate& a, const PreparedTemplate& b, const FloatPositions& bAt,
+                         MatchDetail& detail, Consolidation& winner) {
+    const FieldPlacement place = placeByOrientation(a, b);
+    if (!place.placed) return;
+    Alignment t;
+    t.tx = static_cast<float>(place.dx);
+    t.ty = static_cast<float>(place.dy);
+    Consolidation c;
+    consolidate(a, b, bAt, t, place.centreX, place.centreY, detail.raw, c);
+    if (c.detail.raw > detail.raw) {
+        detail = c.detail;
+        winner = c;
+    }
 }
 
 struct Candidate {
@@ -676,12 +694,14 @@ MatchDetail matchPrepared(const PreparedTemplate& first, const PreparedTemplate&
         const Candidate& anchor = best[order[r]];
         // Past the first, an alignment no other candidate agrees with is a chance descriptor match.
         if (r > 0 && agreeing[order[r]] < kMinAgreeing) break;
-        consolidate(a, b, bAt, anchor.i, anchor.j, detail.raw, c);
+        consolidate(a, b, bAt, anchorAlignment(a, anchor.i, b, anchor.j), b.x[anchor.j], b.y[anchor.j],
+                    detail.raw, c);
         if (c.detail.raw > detail.raw) {
             detail = c.detail;
             winner = c;
         }
     }
+    if (detail.paired < kFewPaired) consolidateByFields(a, b, bAt, detail, winner);
     // Only the winner is extended: extending every consolidation, so that the extension could change
     // the winner, measured no better. Its overlap counts stay, the alignment being the same.
     if (detail.raw > 0.0F && winner.pairing.paired >= kElasticMinPaired) {

@@ -16,6 +16,13 @@ constexpr float kAgreementDistance = 20.0F;  // pixels; two anchor pairs this cl
 constexpr int kMinPaired = 3;                // pairs; fewer is a chance match, similarity 0
 constexpr int kRefitMinPaired = 5;           // pairs; four are common by chance, so refitting starts at five
 constexpr int kElasticMinPaired = 4;         // pairs; the winner is extended elastically from here on
+constexpr int kFewPaired = 6;  // pairs; fewer, and the orientation fields are placed alone as well
+
+// Matcher: placement by the orientation fields.
+constexpr int kPlacementReach = 2;      // cells (32 px) each way; impressions of a finger lie alike
+constexpr int kMinPlacementCells = 20;  // cells of every other row (80 of the whole); fewer hold few minutiae
+constexpr float kMinPlacementFlow = 0.8F;  // mean flow agreement; a genuine overlap's, rarely an impostor's
+constexpr float kMinIdentityFlow = 0.5F;   // mean flow agreement unshifted; below it no shift is searched
 
 // Matcher: pairing bounds.
 constexpr int kPairAngleTolerance = 22;  // steps of 256 per turn (31 degrees); short-trace directions scatter
