@@ -1,3 +1,5 @@
+#include "ridge_shifts.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,7 +7,6 @@
 #include "angles.h"
 #include "orientation_model.h"
 #include "random_stream.h"
-#include "ridge_shifts.h"
 
 namespace {
 

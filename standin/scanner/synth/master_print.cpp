@@ -104,9 +104,10 @@ MasterPrint generateMasterPrint(const FingerIdentity& identity) {
     RandomStream shiftRandom(
         streamKey({identity.seed, static_cast<std::uint64_t>(identity.finger), 0x7368696674ULL}));
     const double meanPeriod = master.meanRidgePeriod;
-    paintRidgeShifts(master.ridges, master.padDepth, orientation,
-                     [&](double x, double y) { return ridgePeriodAt(periodVariation, meanPeriod, x, y); },
-                     RidgeShiftPlan{}, shiftRandom);
+    paintRidgeShifts(
+        master.ridges, master.padDepth, orientation,
+        [&](double x, double y) { return ridgePeriodAt(periodVariation, meanPeriod, x, y); },
+        RidgeShiftPlan{}, shiftRandom);
     paintSkinMarks(random, master.ridges, master.centreX, master.centreY);
     master.skinTexture = drawSkinTexture(random, MasterPrint::kWidth, MasterPrint::kHeight);
     return master;

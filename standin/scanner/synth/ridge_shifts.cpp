@@ -65,8 +65,7 @@ void paint(const RidgeShift& shift, FloatPlane& ridges) {
     // The source window, one pixel wider on each side for the derivative.
     const int width = x1 - x0 + 3;
     FloatPlane source(width, y1 - y0 + 3);
-    for (int y = y0 - 1; y <= y1 + 1; ++y)
-        std::copy_n(ridges.row(y) + x0 - 1, width, source.row(y - y0 + 1));
+    for (int y = y0 - 1; y <= y1 + 1; ++y) std::copy_n(ridges.row(y) + x0 - 1, width, source.row(y - y0 + 1));
     const double wavenumber = kTwoPi / shift.period;
     for (int y = y0; y <= y1; ++y) {
         for (int x = x0; x <= x1; ++x) {
