@@ -6,6 +6,7 @@
 #include "finger_pad.h"
 #include "gabor_bank.h"
 #include "ridge_growth.h"
+#include "ridge_shifts.h"
 #include "skin_marks.h"
 #include "smooth_field.h"
 #include "upsample.h"
@@ -22,6 +23,12 @@ struct FingerFields {
     Plane<std::uint8_t> region;
 };
 
+// Ridges are a little finer towards the fingertip, and vary at random.
+double ridgePeriodAt(const SmoothField& periodVariation, double meanPeriod, double x, double y) {
+    const double towardsTip = std::clamp((y - MasterPrint::kHeight / 2.0) / 200.0, -1.0, 1.0);
+    return meanPeriod * (1.0 + 0.05 * towardsTip + 0.08 * periodVariation.at(x, y));
+}
+
 // Kernel choice and growth region on the half-resolution growth grid:
 // grid pixel (i, j) stands for master pixel (2i, 2j).
 FingerFields describeFinger(const OrientationModel& orientation, const SmoothField& periodVariation,
@@ -34,10 +41,7 @@ FingerFields describeFinger(const OrientationModel& orientation, const SmoothFie
         for (int i = 0; i < width; ++i) {
             if (padDepth.at(2 * i, 2 * j) < kGrowthMargin) continue;
             fields.region.at(i, j) = 1;
-            // Ridges are a little finer towards the fingertip, and vary at random.
-            const double towardsTip = std::clamp((2.0 * j - MasterPrint::kHeight / 2.0) / 200.0, -1.0, 1.0);
-            const double period =
-                0.5 * meanPeriod * (1.0 + 0.05 * towardsTip + 0.08 * periodVariation.at(2 * i, 2 * j));
+            const double period = 0.5 * ridgePeriodAt(periodVariation, meanPeriod, 2 * i, 2 * j);
             fields.kernelIndex.at(i, j) = bank.indexFor(orientation.angleAt(2 * i, 2 * j), period);
         }
     }
@@ -96,6 +100,14 @@ MasterPrint generateMasterPrint(const FingerIdentity& identity) {
     // the plain zero-pole flow gone, prints carry as many minutiae as real ones.
     plan.seedCount = random.uniformInt(150, 250);
     master.ridges = upsampleTwice(growRidges(fields.kernelIndex, fields.region, plan, random));
+    // Ridge shifts from their own stream: adding them re-deals nothing else.
+    RandomStream shiftRandom(
+        streamKey({identity.seed, static_cast<std::uint64_t>(identity.finger), 0x7368696674ULL}));
+    const double meanPeriod = master.meanRidgePeriod;
+    paintRidgeShifts(
+        master.ridges, master.padDepth, orientation,
+        [&](double x, double y) { return ridgePeriodAt(periodVariation, meanPeriod, x, y); },
+        RidgeShiftPlan{}, shiftRandom);
     paintSkinMarks(random, master.ridges, master.centreX, master.centreY);
     master.skinTexture = drawSkinTexture(random, MasterPrint::kWidth, MasterPrint::kHeight);
     return master;
