@@ -323,19 +323,52 @@ void robustPeriod(RidgeFields& f) {
 // valleys give a sinusoid at the local period; where wet skin fills the valleys for long stretches
 // the profile is flat with a few short bumps, though the orientation still follows the ridges. For
 // pure pixel noise the share is about 0.008 with this sampling.
-float alternationOf(const BlockProfile& p, float period) {
-    if (!p.measured) return 0.0F;
-    double best = 0.0;
-    for (int step = -3; step <= 3; ++step) {
-        const double w = 2.0 * kPi / (period * (1.0 + 0.05 * step));
-        double a = 0.0, b = 0.0;
-        for (int k = 0; k < kLength; ++k) {
-            a += p.centred[k] * std::cos(w * k);
-            b += p.centred[k] * std::sin(w * k);
+// Seven trial periods side by side in two vectors (the eighth lane repeats the middle one): the
+// rotation by w of each. Neighbouring blocks mostly share their filters' period, so the rotations
+// are only worked out again when it changes.
+struct TrialRotations {
+    static constexpr int kVectors = 2;
+    float period = -1.0F;
+    FloatLanes cw[kVectors] = {}, sw[kVectors] = {};
+
+    void setPeriod(float p) {
+        if (p == period) return;
+        period = p;
+        for (int v = 0; v < kVectors; ++v) {
+            for (int l = 0; l < kLanes; ++l) {
+                const int step = std::min(v * kLanes + l, 6) - 3;
+                const double w = 2.0 * kPi / (p * (1.0 + 0.05 * step));
+                cw[v][l] = static_cast<float>(std::cos(w));
+                sw[v][l] = static_cast<float>(std::sin(w));
+            }
         }
-        best = std::max(best, 2.0 * (a * a + b * b) / (kLength * kLength));
     }
-    return static_cast<float>(std::min(1.0, best / p.pixelVariance));
+};
+
+float alternationOf(const BlockProfile& p, float period, TrialRotations& r) {
+    if (!p.measured) return 0.0F;
+    r.setPeriod(period);
+    constexpr int kVectors = TrialRotations::kVectors;
+    FloatLanes c[kVectors], sn[kVectors], a[kVectors] = {}, b[kVectors] = {};
+    for (int v = 0; v < kVectors; ++v) {
+        c[v] = FloatLanes{} + 1.0F;  // cos and sin of w k, advanced by one rotation per sample
+        sn[v] = FloatLanes{};
+    }
+    for (int k = 0; k < kLength; ++k) {
+        for (int v = 0; v < kVectors; ++v) {
+            a[v] += p.centred[k] * c[v];
+            b[v] += p.centred[k] * sn[v];
+            const FloatLanes next = c[v] * r.cw[v] - sn[v] * r.sw[v];
+            sn[v] = sn[v] * r.cw[v] + c[v] * r.sw[v];
+            c[v] = next;
+        }
+    }
+    float best = 0.0F;
+    for (int v = 0; v < kVectors; ++v) {
+        const FloatLanes power = a[v] * a[v] + b[v] * b[v];
+        for (int l = 0; l < kLanes; ++l) best = std::max(best, power[l]);
+    }
+    return static_cast<float>(std::min(1.0, 2.0 * best / (kLength * kLength) / p.pixelVariance));
 }
 
 // A print block is unrecoverable when the mean alternation of the print blocks around it is low:
@@ -471,7 +504,9 @@ RidgeFields analyseRidges(const Pixels& pixels) {
         }
     }
     robustPeriod(f);
-    for (int i = 0; i < kBlockCount; ++i) f.alternation[i] = alternationOf(profiles[i], f.period[i]);
+    TrialRotations rotations;
+    for (int i = 0; i < kBlockCount; ++i)
+        f.alternation[i] = alternationOf(profiles[i], f.period[i], rotations);
     markRecoverable(f);
     fillAndSmoothLocalPeriod(f);
     return f;
