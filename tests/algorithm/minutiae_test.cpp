@@ -20,9 +20,11 @@ RidgeFields horizontalFlow() {
     f.period.assign(kBlockCount, static_cast<float>(kPeriod));
     f.periodMeasured.assign(kBlockCount, 1);
     f.clarity.assign(kBlockCount, 0.8F);
+    f.alternation.assign(kBlockCount, 0.3F);
     f.contrast.assign(kBlockCount, 40.0F);
     f.mean.assign(kBlockCount, 128.0F);
     f.foreground.assign(kBlockCount, 1);
+    f.recoverable.assign(kBlockCount, 1);
     f.foregroundBlocks = kBlockCount;
     return f;
 }

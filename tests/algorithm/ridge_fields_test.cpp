@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <random>
 
 #include "angles.h"
 #include "test_images.h"
@@ -59,6 +61,50 @@ TEST(RidgePeriod, APrintWithoutRidgesGetsAUsablePeriodEverywhere) {
             EXPECT_LE(v, kMaxPeriod);
         }
     }
+}
+
+TEST(Recoverable, ABandWithoutValleysLeavesThePrintWhileItsFlowStays) {
+    // Wet skin: across a band the valleys are gone, only short light streaks along the flow remain,
+    // at no fixed spacing. The flow there is still coherent, so the band is print, but no filter can
+    // tell where its ridges run.
+    Pixels p = horizontalRidges([](int, int y) { return kTwoPi * y / 8.0; });
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0.0, 12.0);
+    for (int y = 140; y < 230; ++y) {
+        for (int x = 0; x < kWidth; ++x)
+            p[y * kWidth + x] = static_cast<std::uint8_t>(std::clamp(50.0 + noise(random), 0.0, 255.0));
+    }
+    std::uniform_int_distribution<int> streakX(0, kWidth - 13), streakY(140, 229);
+    for (int k = 0; k < 400; ++k) {
+        const int x0 = streakX(random), y = streakY(random);
+        for (int x = x0; x < x0 + 12; ++x) p[y * kWidth + x] = 200;
+    }
+    const RidgeFields f = analyseRidges(p);
+    const int band = f.index(16, 23), sound = f.index(16, 8), below = f.index(16, 36);
+    ASSERT_TRUE(f.foreground[band]);
+    EXPECT_FALSE(f.recoverable[band]);
+    EXPECT_TRUE(f.recoverable[sound]);
+    EXPECT_TRUE(f.recoverable[below]);
+    EXPECT_LT(f.alternation[band], kMinAlternation);
+    EXPECT_GT(f.alternation[sound], 10 * kMinAlternation);
+}
+
+TEST(Recoverable, FaintOrNoisyRidgesStayRecoverable) {
+    // Low contrast and heavy noise are not wet skin: averaged along the flow, the profile still
+    // alternates at the ridge period.
+    Pixels p = horizontalRidges([](int, int y) { return kTwoPi * y / 9.0; });
+    std::mt19937 random(3);
+    std::normal_distribution<double> noise(0.0, 30.0);
+    for (auto& v : p)
+        v = static_cast<std::uint8_t>(std::clamp(160.0 + (v - 128.0) / 4.0 + noise(random), 0.0, 255.0));
+    const RidgeFields f = analyseRidges(p);
+    int print = 0, recoverable = 0;
+    for (int i = 0; i < kBlockCount; ++i) {
+        print += f.foreground[i];
+        recoverable += f.recoverable[i];
+    }
+    ASSERT_GT(print, kBlockCount / 2);
+    EXPECT_EQ(recoverable, print);
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 namespace tervo::fpr {
 namespace {
 
-// A mask cell covers 2x2 blocks; it is print when at least half of the blocks inside the image are.
+// A mask cell covers 2x2 blocks; it is print when at least half of the blocks inside the image are
+// recoverable print. Unrecoverable blocks stay foreground for the filters and the border rule (a hole
+// edge is no print edge, its ridges do not end there) but leave the mask the matcher compares.
 void fillMask(const RidgeFields& fields, FeatureTemplate& t) {
     constexpr int kBlocksPerCell = kMaskCell / kBlockSize;
     for (int cy = 0; cy < kMaskRows; ++cy) {
@@ -22,7 +24,7 @@ void fillMask(const RidgeFields& fields, FeatureTemplate& t) {
             for (int by = cy * kBlocksPerCell; by < (cy + 1) * kBlocksPerCell && by < kBlocksY; ++by) {
                 for (int bx = cx * kBlocksPerCell; bx < (cx + 1) * kBlocksPerCell; ++bx) {
                     ++inside;
-                    print += fields.foreground[fields.index(bx, by)];
+                    print += fields.recoverable[fields.index(bx, by)];
                 }
             }
             t.mask[cy * kMaskColumns + cx] = 2 * print >= inside && print > 0 ? 1 : 0;

@@ -269,7 +269,9 @@ void directAndScreen(std::vector<Candidate>& candidates, std::size_t i, const Sk
         const float between = std::atan2(std::sin(fa) + std::sin(fb), std::cos(fa) + std::cos(fb));
         c.m.angle = refineAngle(wrapAngle(between), orientationAt(f, c.m.x, c.m.y));
     }
-    if (!interior[c.m.y * kWidth + c.m.x] || f.coherence[block] < kMinMinutiaCoherence) c.removed = true;
+    if (!interior[c.m.y * kWidth + c.m.x] || f.coherence[block] < kMinMinutiaCoherence ||
+        !f.recoverable[block])
+        c.removed = true;
 }
 
 // Stage 3: both endings of a broken ridge go.

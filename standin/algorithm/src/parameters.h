@@ -62,16 +62,18 @@ constexpr float kFullContrast = 45.0F;  // gray-level deviation of a well-inked 
 constexpr float kFullClarity = 0.55F;   // profile variance share of a clean block
 
 // Ridge fields.
-constexpr float kMinContrast = 9.0F;     // gray-level deviation; below it a block is flat background
-constexpr float kMinCoherence = 0.18F;   // orientation coherence; below it a block is noise or smudge
-constexpr int kStatsRadius = 8;          // pixels: a 17x17 window for mean and contrast, two periods
-constexpr int kGradientRadius = 12;      // pixels: a 25x25 window for orientation, several ridges
-constexpr double kSmoothingSigma = 1.0;  // blocks; smooths orientation vectors without bending cores
-constexpr int kPeriodMedianRadius = 5;   // blocks (88x88 pixels); the period changes slowly, samples jump
-constexpr int kMinPeriodSamples = 5;     // periods measured nearby; fewer falls back to the print's median
-constexpr float kTypicalPeriod = 9.0F;   // pixels; for a print without a single measured period
-constexpr float kMinPeriod = 4.0F;       // pixels; the finest ridge period accepted
-constexpr float kMaxPeriod = 18.0F;      // pixels; the coarsest ridge period accepted
+constexpr float kMinContrast = 9.0F;      // gray-level deviation; below it a block is flat background
+constexpr float kMinCoherence = 0.18F;    // orientation coherence; below it a block is noise or smudge
+constexpr int kStatsRadius = 8;           // pixels: a 17x17 window for mean and contrast, two periods
+constexpr int kGradientRadius = 12;       // pixels: a 25x25 window for orientation, several ridges
+constexpr double kSmoothingSigma = 1.0;   // blocks; smooths orientation vectors without bending cores
+constexpr int kPeriodMedianRadius = 5;    // blocks (88x88 pixels); the period changes slowly, samples jump
+constexpr int kMinPeriodSamples = 5;      // periods measured nearby; fewer falls back to the print's median
+constexpr float kTypicalPeriod = 9.0F;    // pixels; for a print without a single measured period
+constexpr float kMinPeriod = 4.0F;        // pixels; the finest ridge period accepted
+constexpr float kMaxPeriod = 18.0F;       // pixels; the coarsest ridge period accepted
+constexpr float kMinAlternation = 0.04F;  // variance share; 5x what a sinusoid explains in pure noise
+constexpr int kAlternationRadius = 2;     // blocks (40x40 pixels); one block's profile is noisy
 
 // Enhancement.
 constexpr int kAngleSteps = 24;   // filter orientations per half-turn (7.5 degrees apart)

@@ -1,6 +1,6 @@
 // Block-wise description of a fingerprint image: foreground mask, ridge orientation and its certainty,
-// ridge period and ridge-valley clarity. Blocks are 8x8 pixels; every estimate looks at a larger window
-// centred on its block so that neighbouring blocks overlap.
+// ridge period, ridge-valley clarity and alternation, and which print blocks are recoverable. Blocks are 8x8
+// pixels; every estimate looks at a larger window centred on its block so that neighbouring blocks overlap.
 #ifndef TERVO_FPR_RIDGE_FIELDS_H
 #define TERVO_FPR_RIDGE_FIELDS_H
 
@@ -23,10 +23,12 @@ struct RidgeFields {
     std::vector<float> period;                 // ridge period in pixels for filtering (every block)
     std::vector<float> localPeriod;            // the blocks' own periods, gaps filled, smoothed a little
     std::vector<std::uint8_t> periodMeasured;  // 1 where the local period came from the block itself
-    std::vector<float> clarity;   // share of the block's variance explained by a clean ridge profile
-    std::vector<float> contrast;  // standard deviation of the gray levels
+    std::vector<float> clarity;      // share of the block's variance explained by a clean ridge profile
+    std::vector<float> alternation;  // share of it explained by one sinusoid near the filters' period
+    std::vector<float> contrast;     // standard deviation of the gray levels
     std::vector<float> mean;
-    std::vector<std::uint8_t> foreground;  // 1 for print, 0 for background or unusable area
+    std::vector<std::uint8_t> foreground;   // 1 for print, 0 for background or unusable area
+    std::vector<std::uint8_t> recoverable;  // 1 for print whose neighbourhood shows ridges and valleys
     int foregroundBlocks = 0;
 
     int index(int bx, int by) const { return by * kBlocksX + bx; }
