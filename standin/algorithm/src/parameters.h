@@ -73,7 +73,8 @@ constexpr float kTypicalPeriod = 9.0F;    // pixels; for a print without a singl
 constexpr float kMinPeriod = 4.0F;        // pixels; the finest ridge period accepted
 constexpr float kMaxPeriod = 18.0F;       // pixels; the coarsest ridge period accepted
 constexpr float kMinAlternation = 0.04F;  // variance share; 5x what a sinusoid explains in pure noise
-constexpr int kAlternationRadius = 2;     // blocks (40x40 pixels); one block's profile is noisy
+constexpr float kMinWetAlternation = 0.08F;  // the same, 10x, where the profile is as clear as clean print
+constexpr int kAlternationRadius = 2;        // blocks (40x40 pixels); one block's profile is noisy
 
 // Enhancement.
 constexpr int kAngleSteps = 24;   // filter orientations per half-turn (7.5 degrees apart)

@@ -371,25 +371,33 @@ float alternationOf(const BlockProfile& p, float period, TrialRotations& r) {
     return static_cast<float>(std::min(1.0, 2.0 * best / (kLength * kLength) / p.pixelVariance));
 }
 
-// A print block is unrecoverable when the mean alternation of the print blocks around it is low:
-// the filters would invent valleys the image does not show, so its minutiae are false and it is no
-// part of the print another impression can be compared with.
+// A print block is unrecoverable when the print blocks around it alternate too little on average: the
+// filters would invent valleys the image does not show, so its minutiae are false and it is no part of
+// the print another impression can be compared with. Wet skin and faint ink both lower the
+// alternation, but only wet skin leaves a clear profile: the filled valleys and the few bright marks
+// in them run along the ridges, so the gray level changes across them as strongly as in clean print,
+// only not as a sinusoid. Faint ink leaves a weak profile drowned in pixel noise, whose ridges the
+// filters still follow. A neighbourhood as clear as clean print is therefore held to the stricter
+// bound.
 void markRecoverable(RidgeFields& f) {
     constexpr int r = kAlternationRadius;
     for (int by = 0; by < kBlocksY; ++by) {
         for (int bx = 0; bx < kBlocksX; ++bx) {
             const int i = f.index(bx, by);
             if (!f.foreground[i]) continue;
-            float sum = 0.0F;
+            float alternation = 0.0F, clarity = 0.0F;
             int n = 0;
             for (int y = std::max(0, by - r); y <= std::min(kBlocksY - 1, by + r); ++y) {
                 for (int x = std::max(0, bx - r); x <= std::min(kBlocksX - 1, bx + r); ++x) {
                     if (!f.foreground[f.index(x, y)]) continue;
-                    sum += f.alternation[f.index(x, y)];
+                    alternation += f.alternation[f.index(x, y)];
+                    clarity += f.clarity[f.index(x, y)];
                     ++n;
                 }
             }
-            f.recoverable[i] = sum >= kMinAlternation * static_cast<float>(n) ? 1 : 0;
+            const bool wet = clarity >= kFullClarity * static_cast<float>(n);
+            const float bound = wet ? kMinWetAlternation : kMinAlternation;
+            f.recoverable[i] = alternation >= bound * static_cast<float>(n) ? 1 : 0;
         }
     }
 }
