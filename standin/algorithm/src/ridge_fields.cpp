@@ -173,9 +173,6 @@ Signature sampleSignature(const Pixels& pixels, float cx, float cy, float ax, fl
     return out;
 }
 
-// Gray-level profile across the ridges through the block centre ("x-signature", Hong, Wan and Jain
-// 1998), averaged along the ridge direction. Its peak spacing is the ridge period; the share of the
-// window's variance it explains is the ridge-valley clarity.
 // The smoothed profile, its mean removed, and the variance of the window it came from.
 struct BlockProfile {
     float centred[kLength] = {};
@@ -183,6 +180,9 @@ struct BlockProfile {
     bool measured = false;
 };
 
+// Gray-level profile across the ridges through the block centre ("x-signature", Hong, Wan and Jain
+// 1998), averaged along the ridge direction. Its peak spacing is the ridge period; the share of the
+// window's variance it explains is the ridge-valley clarity. The profile is kept for the alternation.
 void measurePeriod(const Pixels& pixels, RidgeFields& f, int bx, int by, BlockProfile& kept) {
     const int i = f.index(bx, by);
     const float cx = bx * kBlockSize + kBlockSize / 2.0F, cy = by * kBlockSize + kBlockSize / 2.0F;

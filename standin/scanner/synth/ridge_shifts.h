@@ -33,8 +33,9 @@ struct RidgeShiftPlan {
 void paintRidgeShift(FloatPlane& ridges, double x, double y, double direction, double period, double across,
                      double along);
 
-// Paints a number of ridge shifts drawn from the plan into `ridges`, where
-// `padDepth` is positive. `periodAt` gives the local ridge period in pixels.
+// Paints a number of ridge shifts drawn from the plan into `ridges`, inside
+// the pad (`padDepth` at least 0.1, off the rim the contact edge shapes).
+// `periodAt` gives the local ridge period in pixels.
 void paintRidgeShifts(FloatPlane& ridges, const FloatPlane& padDepth, const OrientationModel& orientation,
                       const std::function<double(double, double)>& periodAt, const RidgeShiftPlan& plan,
                       RandomStream& random);
