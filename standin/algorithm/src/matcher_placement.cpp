@@ -23,7 +23,7 @@ constexpr std::array<std::uint16_t, 64> kCodePairs = [] {
     for (int v = 0; v < 64; ++v) t[v] = static_cast<std::uint16_t>((v & 7) | (v >> 3) << 8);
     return t;
 }();
-constexpr std::array<std::uint64_t, 256> kMaskBytes = [] {
+constexpr std::array<std::uint64_t, 256> kMaskBitsAsBytes = [] {
     std::array<std::uint64_t, 256> t{};
     for (int v = 0; v < 256; ++v)
         for (int bit = 0; bit < 8; ++bit)
@@ -47,8 +47,8 @@ void unpack(const PreparedTemplate& t, CellRows& out) {
         for (int cx = 0; cx < kMaskColumns; cx += 2, codes >>= 2 * kOrientationBits)
             std::memcpy(code + cx, &kCodePairs[codes & 63], 2);  // little-endian: the even cell first
         std::uint8_t* mask = out.mask[cy + kPlacementReach].data() + kPlacementReach;
-        std::memcpy(mask, &kMaskBytes[t.mask[cy] & 0xFF], 8);
-        std::memcpy(mask + 8, &kMaskBytes[t.mask[cy] >> 8], 8);
+        std::memcpy(mask, &kMaskBitsAsBytes[t.mask[cy] & 0xFF], 8);
+        std::memcpy(mask + 8, &kMaskBitsAsBytes[t.mask[cy] >> 8], 8);
     }
 }
 
